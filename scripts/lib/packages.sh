@@ -1,0 +1,30 @@
+# Installs the Debian packages named in $@ that are not installed yet, through sudo when not root.
+qb_ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building the application needs.
+QB_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev fonts-liberation2 fonts-dejavu-core
+    adwaita-icon-theme hicolor-icon-theme)
+# What the tests need on top: GoogleTest, namespaces and veth (iproute2), ss for the benchmark,
+# and an X server, window manager, tray host and screenshots for the end-to-end tests.
+QB_TEST_PACKAGES=(libgtest-dev libgmock-dev iproute2 procps xvfb xauth openbox trayer xdotool imagemagick)
+
+qb_build() {
+    local build_dir=$1
+    shift
+    cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$build_dir" -j "$(nproc)"
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Helpers for tests that touch the network for real. Every such test moves itself into a network
+// namespace of its own first, so the only sockets it can see, delete or whose owners it can freeze are
+// those of processes it started. A test that cannot do so is skipped, never run against the host.
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+
+namespace qb::test {
+
+// Moves the calling thread (the test's main thread) into a new network namespace with "lo" up, and checks
+// that it holds no TCP socket. Returns false with a reason when that is not possible (not root, no
+// namespaces). Single-threaded callers only.
+[[nodiscard]] bool EnterFreshNetNamespace(std::string* why);
+
+// Adds a veth pair with both ends inside the current namespace, an address on one end and a default
+// route through an unused address beside it, so that the namespace counts as online. Nothing leaves it.
+[[nodiscard]] bool MakeNamespaceOnline(std::string* why);
+
+// A forked child running `body`; killed with SIGKILL and reaped when the object goes away.
+class ChildProcess {
+public:
+    explicit ChildProcess(const std::function<void()>& body);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    pid_t Pid() const { return m_pid; }
+    // One-letter process state from /proc/<pid>/stat ('S', 'T', …); '?' when unreadable.
+    char State() const;
+    // Polls State() until it equals `state` or `timeoutMs` has passed.
+    bool WaitForState(char state, int timeoutMs) const;
+    // Kills and reaps the child now.
+    void Kill();
+
+private:
+    pid_t m_pid = -1;
+};
+
+// Runs a command line (through /bin/sh) inside the current namespace; true when it exits with 0.
+bool RunCommand(const std::string& command);
+
+} // namespace qb::test
+
+#define QB_REQUIRE_FRESH_NAMESPACE()                                                                    \
+    do {                                                                                                 \
+        std::string qbWhy;                                                                               \
+        if (!::qb::test::EnterFreshNetNamespace(&qbWhy))                                                 \
+            GTEST_SKIP() << "needs a private network namespace: " << qbWhy;                              \
+    } while (false)
