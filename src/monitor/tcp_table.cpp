@@ -1,0 +1,78 @@
+#include "monitor/tcp_table.h"
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+
+namespace qb {
+
+TcpTable::TcpTable(TcpTableSource& source) : m_source(source) {}
+
+bool TcpTable::FetchTcpTable()
+{
+    if (SnapshotInUse())
+        return false;
+    TcpFetch fetch = m_source.Fetch();
+    m_lastResult = fetch.result;
+    if (fetch.result != 0)
+        return false;
+    m_snapshot = std::move(fetch.snapshot);
+    m_rowCount = static_cast<int32_t>(m_snapshot.StoredCount());
+    if (m_rowCount == 0 || m_snapshot.Empty())
+        return false;
+    const bool changed = m_rowCount != m_previousCount;
+    m_previousCount = m_rowCount;
+    return changed;
+}
+
+void TcpTable::ConvertTcpTable()
+{
+    if (m_converting)
+        return;
+    m_converting = true;
+    ReadGuard guard(*this);
+    // A damaged buffer may claim more rows than it holds; never read past what is there.
+    const uint32_t rows = std::min<uint32_t>(m_snapshot.AvailableRows(), kSlotCount);
+    for (uint32_t i = 0; i < rows; ++i) {
+        const TcpRow row = m_snapshot.Row(i);
+        ConnectionRecord& slot = Connections[i];
+        if (row.remoteAddr == 0 && row.remotePort == 0 && row.localPort == 0) {
+            slot = ConnectionRecord{};
+            continue;
+        }
+        // A reused slot must not keep the previous owner's path: owner resolution names it afresh.
+        slot = ConnectionRecord{std::string(),
+                                row.pid,
+                                row.localPort,
+                                row.remotePort,
+                                row.localAddr,
+                                row.remoteAddr,
+                                std::to_string(row.state)};
+        if (BlockAll && BlockAll())
+            CloseConnection(static_cast<int32_t>(i));
+    }
+    m_converting = false;
+}
+
+int32_t TcpTable::MonitoredCount() const
+{
+    // A count past 2^31 reads as negative; it must walk nothing rather than wrap around.
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{m_rowCount} - 1, -1, kLastSlot));
+}
+
+bool TcpTable::CloseConnection(int32_t index)
+{
+    if (index < 0 || index > kLastSlot)
+        return false;
+    const ConnectionRecord& slot = Connections[static_cast<std::size_t>(index)];
+    (void)m_source.DeleteConnection(
+        TcpEndpoints{slot.LocalAddr, slot.LocalPort, slot.RemoteAddr, slot.RemotePort});
+    return true;
+}
+
+int32_t TcpTable::PortNumber(uint32_t value)
+{
+    return static_cast<int32_t>(ntohs(static_cast<uint16_t>(value & 0xFFFF)));
+}
+
+} // namespace qb

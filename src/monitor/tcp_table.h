@@ -1,0 +1,71 @@
+#pragma once
+// The connection table: the last fetched snapshot and the fixed slots every other part names
+// connections by.
+#include "monitor/connection_record.h"
+#include "platform/tcp_table_source.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace qb {
+
+// Slot i holds row i of the last converted snapshot; a slot no current row reaches keeps what an
+// earlier conversion wrote. Rows beyond the last slot are ignored. While a reader holds the snapshot
+// (a refresh in progress), fetches leave it in place and conversions do not nest.
+// UI thread only.
+class TcpTable {
+public:
+    static constexpr int kSlotCount = 2001; // indices 0 to 2000
+    static constexpr int kLastSlot = kSlotCount - 1;
+
+    explicit TcpTable(TcpTableSource& source);
+
+    std::array<ConnectionRecord, kSlotCount> Connections{};
+    // Whether block-all is on; the main window fills it. Unset reads as off.
+    std::function<bool()> BlockAll;
+
+    // Fetches a new snapshot. True when the fetch succeeded, the table is not empty and its row count
+    // differs from the previous fetch's. A failure keeps the previous snapshot and counts; a fetch while
+    // the snapshot is being read returns false and changes nothing.
+    [[nodiscard]] bool FetchTcpTable();
+    // Copies the snapshot into the slots (clearing Path of each slot it writes, emptying the slot of a
+    // row without endpoints) and, while block-all is on, deletes every row it writes.
+    void ConvertTcpTable();
+    // The last slot index the list and owner resolution walk: RowCount − 1, at most 2000.
+    int32_t MonitoredCount() const;
+    // Asks the system to delete the connection in slot `index`, as the slot holds it now. False, with
+    // nothing sent, for an index outside the slots; the system's own refusal is silent (true).
+    bool CloseConnection(int32_t index);
+    // A network-order port in the low half of `value`, in host order.
+    static int32_t PortNumber(uint32_t value);
+
+    int32_t RowCount() const { return m_rowCount; }
+    int32_t PreviousCount() const { return m_previousCount; }
+    int LastResult() const { return m_lastResult; }
+    const TcpSnapshot& Snapshot() const { return m_snapshot; }
+
+    // Held for the length of a refresh: the snapshot stays as it is and conversions do not nest.
+    class ReadGuard {
+    public:
+        explicit ReadGuard(TcpTable& table) : m_table(table) { ++m_table.m_readers; }
+        ~ReadGuard() { --m_table.m_readers; }
+        ReadGuard(const ReadGuard&) = delete;
+        ReadGuard& operator=(const ReadGuard&) = delete;
+
+    private:
+        TcpTable& m_table;
+    };
+    bool SnapshotInUse() const { return m_readers > 0; }
+
+private:
+    TcpTableSource& m_source;
+    TcpSnapshot m_snapshot;
+    int32_t m_rowCount = 0;
+    int32_t m_previousCount = 0;
+    int m_lastResult = 0;
+    int m_readers = 0;
+    bool m_converting = false;
+};
+
+} // namespace qb

@@ -1,0 +1,58 @@
+#include "platform/linux/linux_platform.h"
+
+#include "platform/linux/connectivity_linux.h"
+#include "platform/linux/file_info_linux.h"
+#include "platform/linux/interface_table_linux.h"
+#include "platform/linux/process_source_linux.h"
+#include "platform/linux/tcp_table_linux.h"
+#include "platform/linux/thread_control_linux.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace qb::linux_os {
+namespace {
+
+std::string Env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string HomeRelative(const char* variable, const char* fallback)
+{
+    std::string folder = Env(variable);
+    if (folder.empty())
+        folder = Env("HOME") + fallback;
+    return folder;
+}
+
+} // namespace
+
+std::string DefaultStateFolder()
+{
+    const std::string folder = HomeRelative("XDG_STATE_HOME", "/.local/state") + "/Quillbrook";
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return error ? std::string() : folder;
+}
+
+Platform MakeLinuxPlatform(const std::string& stateFolder)
+{
+    Platform platform;
+    platform.tcpTable = std::make_unique<LinuxTcpTable>();
+    platform.processes = std::make_unique<LinuxProcessSource>();
+    auto files = std::make_unique<LinuxFileInfo>();
+    files->Prefetch();
+    platform.files = std::move(files);
+    auto threads =
+        std::make_unique<LinuxThreadControl>("/proc", stateFolder.empty() ? "" : stateFolder + "/frozen");
+    threads->ReleaseStale();
+    platform.threads = std::move(threads);
+    platform.interfaces = std::make_unique<LinuxInterfaceTable>();
+    platform.connectivity =
+        std::make_unique<LinuxConnectivity>(Env, HomeRelative("XDG_CONFIG_HOME", "/.config"));
+    return platform;
+}
+
+} // namespace qb::linux_os

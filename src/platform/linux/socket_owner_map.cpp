@@ -1,0 +1,130 @@
+#include "platform/linux/socket_owner_map.h"
+
+#include "platform/unique_fd.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+
+namespace qb::linux_os {
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using DirPtr = std::unique_ptr<DIR, DirCloser>;
+
+// Opens a directory relative to `parent`; the DIR owns the descriptor.
+DirPtr OpenDirAt(int parent, const char* name)
+{
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr)
+        ::close(fd);
+    return DirPtr(dir);
+}
+
+bool ParseNumber(const char* text, uint32_t& value)
+{
+    const char* end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, value);
+    return ec == std::errc() && ptr == end && ptr != text;
+}
+
+} // namespace
+
+SocketOwnerMap::SocketOwnerMap(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
+
+bool SocketOwnerMap::ProcessExists(uint32_t pid) const
+{
+    struct stat info;
+    return ::stat((m_procRoot + "/" + std::to_string(pid)).c_str(), &info) == 0;
+}
+
+std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inodes, Clock::time_point now)
+{
+    std::unordered_set<uint32_t> current(inodes.begin(), inodes.end());
+    std::unordered_map<uint32_t, bool> alive;
+    for (auto it = m_entries.begin(); it != m_entries.end();) {
+        bool keep = current.count(it->first) != 0;
+        if (keep && it->second.pid == 0)
+            keep = now - it->second.seen < kRetryUnowned;
+        if (keep && it->second.pid != 0) {
+            auto [found, added] = alive.try_emplace(it->second.pid, false);
+            if (added)
+                found->second = ProcessExists(it->second.pid);
+            keep = found->second;
+        }
+        it = keep ? std::next(it) : m_entries.erase(it);
+    }
+
+    std::vector<uint32_t> unknown;
+    for (const uint32_t inode : current) {
+        if (inode != 0 && m_entries.count(inode) == 0)
+            unknown.push_back(inode);
+    }
+    if (!unknown.empty())
+        Scan(unknown, now);
+
+    std::vector<uint32_t> pids;
+    pids.reserve(inodes.size());
+    for (const uint32_t inode : inodes) {
+        const auto it = inode == 0 ? m_entries.end() : m_entries.find(inode);
+        pids.push_back(it == m_entries.end() ? 0 : it->second.pid);
+    }
+    return pids;
+}
+
+void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point now)
+{
+    ++m_scans;
+    for (const uint32_t inode : inodes)
+        m_entries[inode] = Entry{0, now};
+    std::unordered_set<uint32_t> wanted(inodes.begin(), inodes.end());
+
+    UniqueFd root(::open(m_procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    DirPtr processes = root.Valid() ? OpenDirAt(root.Get(), ".") : nullptr;
+    if (!processes)
+        return;
+    constexpr char kPrefix[] = "socket:[";
+    char link[64];
+    char fdPath[32];
+    while (const dirent* process = ::readdir(processes.get())) {
+        uint32_t pid = 0;
+        if (!ParseNumber(process->d_name, pid))
+            continue;
+        std::snprintf(fdPath, sizeof fdPath, "%u/fd", pid);
+        DirPtr fds = OpenDirAt(root.Get(), fdPath);
+        if (!fds)
+            continue; // exited, or another user's process
+        const int fdsFd = ::dirfd(fds.get());
+        while (const dirent* fd = ::readdir(fds.get())) {
+            if (fd->d_name[0] == '.')
+                continue;
+            const ssize_t length = ::readlinkat(fdsFd, fd->d_name, link, sizeof link - 1);
+            if (length <= static_cast<ssize_t>(sizeof kPrefix) ||
+                std::memcmp(link, kPrefix, sizeof kPrefix - 1) != 0)
+                continue;
+            link[length - 1] = '\0'; // the closing ']'
+            uint32_t inode = 0;
+            if (!ParseNumber(link + sizeof kPrefix - 1, inode))
+                continue;
+            // The first holder in /proc order wins: usually the parent of a forked sharer.
+            if (wanted.erase(inode) != 0) {
+                m_entries[inode].pid = pid;
+                if (wanted.empty())
+                    return;
+            }
+        }
+    }
+}
+
+} // namespace qb::linux_os

@@ -1,0 +1,23 @@
+#pragma once
+// The operating-system services the logic calls, as one bundle the program creates at start.
+#include "platform/connectivity.h"
+#include "platform/file_info_source.h"
+#include "platform/interface_table_source.h"
+#include "platform/process_source.h"
+#include "platform/tcp_table_source.h"
+#include "platform/thread_control.h"
+
+#include <memory>
+
+namespace qb {
+
+struct Platform {
+    std::unique_ptr<TcpTableSource> tcpTable;
+    std::unique_ptr<ProcessSource> processes;
+    std::unique_ptr<FileInfoSource> files;
+    std::unique_ptr<ThreadControl> threads;
+    std::unique_ptr<InterfaceTableSource> interfaces;
+    std::unique_ptr<Connectivity> connectivity;
+};
+
+} // namespace qb

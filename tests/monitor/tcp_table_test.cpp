@@ -1,0 +1,199 @@
+#include "fakes/fake_tcp_table.h"
+#include "monitor/tcp_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace qb {
+namespace {
+
+constexpr uint32_t kPort80 = 0x5000; // port 80 as the table stores it
+constexpr uint32_t kLocalhost = 0x0100007f;
+
+TcpRow Established(uint32_t pid, uint32_t localPort, uint32_t remotePort = kPort80)
+{
+    return TcpRow{5, kLocalhost, localPort, 0x0a0b0c0d, remotePort, pid};
+}
+
+class TcpTableTest : public ::testing::Test {
+protected:
+    test::FakeTcpTable source;
+    TcpTable table{source};
+
+    void Load(std::vector<TcpRow> rows)
+    {
+        source.rows = std::move(rows);
+        (void)table.FetchTcpTable();
+        table.ConvertTcpTable();
+    }
+};
+
+TEST_F(TcpTableTest, FetchReportsAChangeOnlyWhenTheRowCountChanges)
+{
+    source.rows = {Established(1, 0x1000), Established(2, 0x2000)};
+    EXPECT_TRUE(table.FetchTcpTable());
+    source.rows = {Established(3, 0x3000), Established(4, 0x4000)};
+    EXPECT_FALSE(table.FetchTcpTable()); // other rows, same count
+    EXPECT_EQ(table.Snapshot().Row(0).pid, 3u);
+    source.rows.push_back(Established(5, 0x5000));
+    EXPECT_TRUE(table.FetchTcpTable());
+    EXPECT_EQ(table.RowCount(), 3);
+    EXPECT_EQ(table.PreviousCount(), 3);
+}
+
+TEST_F(TcpTableTest, AFailedFetchKeepsTheLastGoodSnapshotAndCounts)
+{
+    Load({Established(1, 0x1000), Established(2, 0x2000)});
+    source.result = EPERM;
+    EXPECT_FALSE(table.FetchTcpTable());
+    EXPECT_EQ(table.LastResult(), EPERM);
+    EXPECT_EQ(table.RowCount(), 2);
+    EXPECT_EQ(table.Snapshot().AvailableRows(), 2u);
+    source.result = 0;
+    source.rows.clear();
+    EXPECT_FALSE(table.FetchTcpTable()); // an empty table triggers no refresh
+    EXPECT_EQ(table.PreviousCount(), 2);
+}
+
+TEST_F(TcpTableTest, ConversionWritesEachRowToItsSlotAndEmptiesRowsWithoutEndpoints)
+{
+    Load({Established(7, 0x1000), TcpRow{2, 0, 0x1600, 0, 0, 8}, Established(9, 0x3000)});
+    EXPECT_EQ(table.Connections[0].PID, 7u);
+    EXPECT_EQ(table.Connections[0].State, "5");
+    EXPECT_EQ(table.Connections[0].RemoteAddr, 0x0a0b0c0du);
+    EXPECT_EQ(table.Connections[1].State, "2"); // a listening row is stored
+    EXPECT_EQ(table.Connections[1].LocalPort, 0x1600u);
+    EXPECT_EQ(table.Connections[2].PID, 9u);
+
+    table.Connections[0].Path = "/usr/bin/old";
+    Load({TcpRow{5, kLocalhost, 0, 0, 0, 7}, Established(9, 0x3000)});
+    EXPECT_EQ(table.Connections[0].PID, 0u); // no endpoints: the slot no longer shows the old connection
+    EXPECT_EQ(table.Connections[0].State, "");
+    EXPECT_EQ(table.Connections[0].Path, "");
+}
+
+TEST_F(TcpTableTest, AReusedSlotForgetsThePreviousOwnersPath)
+{
+    Load({Established(7, 0x1000)});
+    table.Connections[0].Path = "/usr/bin/curl";
+    Load({Established(8, 0x1100), Established(9, 0x1200)});
+    EXPECT_EQ(table.Connections[0].PID, 8u);
+    EXPECT_EQ(table.Connections[0].Path, "");
+}
+
+TEST_F(TcpTableTest, SlotsBeyondTheCurrentRowsKeepTheirContents)
+{
+    Load({Established(1, 0x1000), Established(2, 0x2000), Established(3, 0x3000)});
+    Load({Established(4, 0x4000)});
+    EXPECT_EQ(table.Connections[0].PID, 4u);
+    EXPECT_EQ(table.Connections[2].PID, 3u);
+    EXPECT_EQ(table.MonitoredCount(), 0);
+}
+
+TEST_F(TcpTableTest, BlockAllDeletesEveryRowItWritesAndOnlyThen)
+{
+    std::vector<TcpRow> rows;
+    for (uint32_t i = 0; i < 10; ++i)
+        rows.push_back(Established(i + 1, 0x1000 + i));
+    rows.push_back(TcpRow{5, kLocalhost, 0, 0, 0, 99}); // filtered: not deleted
+    bool blockAll = false;
+    table.BlockAll = [&] { return blockAll; };
+    Load(rows);
+    EXPECT_TRUE(source.deleted.empty());
+
+    blockAll = true;
+    table.ConvertTcpTable();
+    ASSERT_EQ(source.deleted.size(), 10u);
+    EXPECT_EQ(source.deleted[3], (TcpEndpoints{kLocalhost, 0x1003, 0x0a0b0c0d, kPort80}));
+}
+
+TEST_F(TcpTableTest, ARemotePortOfRawEightyIsNotDeletedWithoutBlockAll)
+{
+    Load({Established(1, 0x1000, 80), Established(2, 0x1100, kPort80)});
+    EXPECT_TRUE(source.deleted.empty());
+}
+
+TEST_F(TcpTableTest, RowsBeyondTheLastSlotAreIgnored)
+{
+    std::vector<TcpRow> rows;
+    for (uint32_t i = 0; i < 2500; ++i)
+        rows.push_back(Established(i + 1, 0x1000));
+    Load(rows);
+    EXPECT_EQ(table.RowCount(), 2500);
+    EXPECT_EQ(table.MonitoredCount(), 2000);
+    EXPECT_EQ(table.Connections[2000].PID, 2001u);
+}
+
+TEST_F(TcpTableTest, MonitoredCountIsTheLastRowIndexWithinTheSlots)
+{
+    EXPECT_EQ(table.MonitoredCount(), -1);
+    Load({Established(1, 0x1000)});
+    EXPECT_EQ(table.MonitoredCount(), 0);
+}
+
+TEST_F(TcpTableTest, ABufferClaimingMoreRowsThanItHoldsConvertsOnlyWhatIsThere)
+{
+    class LyingSource final : public TcpTableSource {
+    public:
+        TcpFetch Fetch() override
+        {
+            auto bytes = TcpSnapshot::FromRows({Established(5, 0x1000)}).Bytes();
+            const uint32_t claimed = 0xFFFFFFFF;
+            std::memcpy(bytes.data(), &claimed, 4);
+            return TcpFetch{0, TcpSnapshot::FromBytes(bytes)};
+        }
+        bool DeleteConnection(const TcpEndpoints&) override { return true; }
+    } lying;
+    TcpTable damaged(lying);
+    EXPECT_TRUE(damaged.FetchTcpTable());
+    damaged.ConvertTcpTable();
+    EXPECT_EQ(damaged.Connections[0].PID, 5u);
+    EXPECT_EQ(damaged.Connections[1].PID, 0u);
+    EXPECT_EQ(damaged.MonitoredCount(), -1); // a count past 2^31 walks nothing
+}
+
+TEST_F(TcpTableTest, CloseConnectionSendsTheSlotAsStoredAndRejectsIndicesOutsideTheTable)
+{
+    EXPECT_FALSE(table.CloseConnection(2001));
+    EXPECT_FALSE(table.CloseConnection(-1));
+    EXPECT_TRUE(source.deleted.empty());
+
+    source.refuseDeletes = true; // the system's refusal is silent
+    EXPECT_TRUE(table.CloseConnection(0));
+    ASSERT_EQ(source.deleted.size(), 1u);
+    EXPECT_EQ(source.deleted[0], TcpEndpoints{});
+    EXPECT_TRUE(table.CloseConnection(2000));
+}
+
+TEST_F(TcpTableTest, PortNumberConvertsTheStoredNetworkOrder)
+{
+    EXPECT_EQ(TcpTable::PortNumber(kPort80), 80);
+    EXPECT_EQ(TcpTable::PortNumber(0xFFFF), 65535);
+    EXPECT_EQ(TcpTable::PortNumber(0xABCD5000), 80); // only the low half counts
+}
+
+TEST_F(TcpTableTest, TheSnapshotIsNotReplacedNorTheConversionNestedWhileItIsRead)
+{
+    source.rows = {Established(1, 0x1000), Established(2, 0x2000)};
+    ASSERT_TRUE(table.FetchTcpTable());
+    int nestedFetches = 0;
+    table.BlockAll = [&] {
+        source.rows = {Established(3, 0x3000)};
+        if (table.FetchTcpTable())
+            ++nestedFetches;
+        table.ConvertTcpTable(); // must not start a second pass over the slots
+        return false;
+    };
+    const int fetchesBefore = source.fetches;
+    table.ConvertTcpTable();
+    EXPECT_EQ(nestedFetches, 0);
+    EXPECT_EQ(source.fetches, fetchesBefore);
+    EXPECT_EQ(table.Connections[0].PID, 1u);
+    EXPECT_EQ(table.Connections[1].PID, 2u);
+    table.BlockAll = nullptr;
+    EXPECT_TRUE(table.FetchTcpTable()); // free again once the conversion is over
+}
+
+} // namespace
+} // namespace qb
