@@ -46,8 +46,12 @@ function(qb_test_folder name)
     set(target "test_${name}")
     add_executable(${target} ${sources})
     target_link_libraries(${target} PRIVATE qb_test_support ${ARG_LIBS})
+    # Properties are passed one value each: the discovery script splits lists into separate words.
+    set(labels "")
+    if(ARG_LABELS)
+        set(labels LABELS ${ARG_LABELS})
+    endif()
     gtest_discover_tests(${target}
         DISCOVERY_TIMEOUT 120
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QB_TEST_DATA=${CMAKE_CURRENT_SOURCE_DIR}"
-                   LABELS "${ARG_LABELS}" TIMEOUT 300)
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 ${labels})
 endfunction()

@@ -1,0 +1,77 @@
+#include "integration/loopback.h"
+#include "monitor/online_check.h"
+#include "platform/linux/connectivity_linux.h"
+#include "platform/linux/interface_table_linux.h"
+#include "support/net_namespace.h"
+#include "traffic/ip_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace qb {
+namespace {
+
+TEST(InterfacesIntegrationTest, ANamespaceWithOnlyLoopbackGivesOneRowCountingItsTrafficInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    linux_os::LinuxInterfaceTable source;
+    CIpHelper helper(source);
+    const auto before = helper.Interfaces();
+    ASSERT_EQ(before->Count(), 1);
+    const CInterface& lo = *before->Item(1);
+    EXPECT_EQ(lo.InterfaceName, "lo");
+    EXPECT_EQ(lo.InterfaceDescription, "lo");
+    EXPECT_EQ(lo.InterfaceType, 24);
+    EXPECT_EQ(lo.AdminStatus, 1);
+    EXPECT_EQ(lo.OperationalStatus, 5);
+    EXPECT_EQ(lo.LastChange, 0);
+    const int64_t receivedBefore = helper.BytesReceived();
+
+    uint16_t port = 0;
+    const int listener = test::Listen(port);
+    const int client = test::Connect(port);
+    const int server = test::Accept(listener);
+    std::vector<char> data(100000, 'q');
+    std::size_t sent = 0;
+    while (sent < data.size()) {
+        const ssize_t n = ::send(client, data.data() + sent, data.size() - sent, 0);
+        ASSERT_GT(n, 0);
+        sent += static_cast<std::size_t>(n);
+        std::vector<char> sink(65536);
+        (void)!::recv(server, sink.data(), sink.size(), MSG_DONTWAIT);
+    }
+    helper.Interfaces();
+    EXPECT_GE(helper.BytesReceived() - receivedBefore, 100000);
+    EXPECT_EQ(helper.BytesReceived(), helper.BytesSent()); // loopback receives what it sends
+    for (const int fd : {client, server, listener})
+        ::close(fd);
+}
+
+TEST(InterfacesIntegrationTest, ANamespaceIsOnlineOnlyWithADefaultRouteThroughALinkThatIsUpInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    linux_os::LinuxConnectivity connectivity([](const char*) { return std::string(); }, "/nonexistent");
+    EXPECT_FALSE(IsOnline(connectivity));
+    EXPECT_FALSE(IsProxy(connectivity));
+    std::string why;
+    ASSERT_TRUE(test::MakeNamespaceOnline(&why)) << why;
+    EXPECT_TRUE(IsOnline(connectivity));
+
+    linux_os::LinuxInterfaceTable source;
+    const InterfaceTable table = source.Fetch();
+    ASSERT_EQ(table.status, InterfaceTable::Status::Ok);
+    const auto veth = std::find_if(table.rows.begin(), table.rows.end(),
+                                   [](const InterfaceRow& row) { return row.name == "qbv0"; });
+    ASSERT_NE(veth, table.rows.end());
+    EXPECT_EQ(veth->type, 6u);
+    EXPECT_EQ(veth->physicalAddress.size(), 6u);
+    EXPECT_EQ(veth->mtu, 1500u);
+
+    ASSERT_TRUE(test::RunCommand("ip link set qbv0 down"));
+    EXPECT_FALSE(IsOnline(connectivity));
+}
+
+} // namespace
+} // namespace qb
