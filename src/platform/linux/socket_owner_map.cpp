@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <unordered_set>
 
 namespace qb::linux_os {
@@ -86,6 +88,11 @@ std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inode
 void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point now)
 {
     ++m_scans;
+    std::set<uint32_t> knownOwners;
+    for (const auto& [inode, entry] : m_entries) {
+        if (entry.pid != 0)
+            knownOwners.insert(entry.pid);
+    }
     for (const uint32_t inode : inodes)
         m_entries[inode] = Entry{0, now};
     std::unordered_set<uint32_t> wanted(inodes.begin(), inodes.end());
@@ -94,37 +101,47 @@ void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point
     DirPtr processes = root.Valid() ? OpenDirAt(root.Get(), ".") : nullptr;
     if (!processes)
         return;
+    // A new connection most often belongs to a program that already has one (a browser opening
+    // another): look there first, so the scan usually stops long before the end of /proc.
+    for (const uint32_t pid : knownOwners) {
+        if (ScanProcess(root.Get(), pid, wanted))
+            return;
+    }
+    while (const dirent* process = ::readdir(processes.get())) {
+        uint32_t pid = 0;
+        if (ParseNumber(process->d_name, pid) && knownOwners.count(pid) == 0 && ScanProcess(root.Get(), pid, wanted))
+            return;
+    }
+}
+
+bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<uint32_t>& wanted)
+{
     constexpr char kPrefix[] = "socket:[";
     char link[64];
     char fdPath[32];
-    while (const dirent* process = ::readdir(processes.get())) {
-        uint32_t pid = 0;
-        if (!ParseNumber(process->d_name, pid))
+    std::snprintf(fdPath, sizeof fdPath, "%u/fd", pid);
+    DirPtr fds = OpenDirAt(rootFd, fdPath);
+    if (!fds)
+        return false;  // exited, or another user's process
+    const int fdsFd = ::dirfd(fds.get());
+    while (const dirent* fd = ::readdir(fds.get())) {
+        if (fd->d_name[0] == '.')
             continue;
-        std::snprintf(fdPath, sizeof fdPath, "%u/fd", pid);
-        DirPtr fds = OpenDirAt(root.Get(), fdPath);
-        if (!fds)
-            continue; // exited, or another user's process
-        const int fdsFd = ::dirfd(fds.get());
-        while (const dirent* fd = ::readdir(fds.get())) {
-            if (fd->d_name[0] == '.')
-                continue;
-            const ssize_t length = ::readlinkat(fdsFd, fd->d_name, link, sizeof link - 1);
-            if (length <= static_cast<ssize_t>(sizeof kPrefix) ||
-                std::memcmp(link, kPrefix, sizeof kPrefix - 1) != 0)
-                continue;
-            link[length - 1] = '\0'; // the closing ']'
-            uint32_t inode = 0;
-            if (!ParseNumber(link + sizeof kPrefix - 1, inode))
-                continue;
-            // The first holder in /proc order wins: usually the parent of a forked sharer.
-            if (wanted.erase(inode) != 0) {
-                m_entries[inode].pid = pid;
-                if (wanted.empty())
-                    return;
-            }
+        const ssize_t length = ::readlinkat(fdsFd, fd->d_name, link, sizeof link - 1);
+        if (length <= static_cast<ssize_t>(sizeof kPrefix) || std::memcmp(link, kPrefix, sizeof kPrefix - 1) != 0)
+            continue;
+        link[length - 1] = '\0';  // the closing ']'
+        uint32_t inode = 0;
+        if (!ParseNumber(link + sizeof kPrefix - 1, inode))
+            continue;
+        // The first holder found wins: a socket shared after fork is usually still the parent's.
+        if (wanted.erase(inode) != 0) {
+            m_entries[inode].pid = pid;
+            if (wanted.empty())
+                return true;
         }
     }
+    return false;
 }
 
 } // namespace qb::linux_os

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qb::linux_os {
@@ -32,6 +33,8 @@ private:
         Clock::time_point seen;
     };
     void Scan(const std::vector<uint32_t>& inodes, Clock::time_point now);
+    // Records the holders of `wanted` inodes among the process's descriptors; true once none is left.
+    bool ScanProcess(int rootFd, uint32_t pid, std::unordered_set<uint32_t>& wanted);
     bool ProcessExists(uint32_t pid) const;
 
     std::string m_procRoot;
