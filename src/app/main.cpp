@@ -1,10 +1,13 @@
+#include "monitor/connection_table_window.h"
+#include "platform/linux/linux_platform.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QLabel label("Quillbrook Personal Firewall");
-    label.show();
+    qb::Platform platform = qb::linux_os::MakeLinuxPlatform(qb::linux_os::DefaultStateFolder());
+    qb::ConnectionTableWindow window(*platform.tcpTable, *platform.processes);
+    window.show();
     return app.exec();
 }
