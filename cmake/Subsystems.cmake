@@ -1,7 +1,7 @@
 # Each subsystem folder becomes up to two static libraries, found by globbing so that new files need no
 # edits here: qb_<name> holds the logic (Qt Core at most) and qb_<name>_ui the files that need Widgets
-# (named *_window, *_page, *_pane, *_dialog, *_widget). A folder of headers only becomes an interface library.
-set(QB_UI_FILE_REGEX "(_window|_page|_pane|_dialog|_widget)\\.(cpp|h)$")
+# (named *_window, *_page, *_pane, *_dialog, *_widget, or *_gui for other Qt GUI code). A folder of headers only becomes an interface library.
+set(QB_UI_FILE_REGEX "(_window|_page|_pane|_dialog|_widget|_gui)\\.(cpp|h)$")
 
 function(qb_subsystem name)
     cmake_parse_arguments(ARG "ALL_UI" "" "DEPS;UI_DEPS;EXTRA_SOURCES" ${ARGN})
