@@ -79,7 +79,8 @@ bool MakeNamespaceOnline(std::string* why)
 {
     const bool ok = RunCommand("ip link add qbv0 type veth peer name qbv1") &&
                     RunCommand("ip addr add 10.213.0.2/24 dev qbv0") && RunCommand("ip link set qbv0 up") &&
-                    RunCommand("ip link set qbv1 up") && RunCommand("ip route add default via 10.213.0.1 dev qbv0");
+                    RunCommand("ip link set qbv1 up") &&
+                    RunCommand("ip route add default via 10.213.0.1 dev qbv0");
     if (!ok)
         *why = "could not set up the veth pair and default route";
     return ok;
@@ -100,7 +101,10 @@ ChildProcess::ChildProcess(const std::function<void()>& body)
     }
 }
 
-ChildProcess::~ChildProcess() { Kill(); }
+ChildProcess::~ChildProcess()
+{
+    Kill();
+}
 
 void ChildProcess::Kill()
 {

@@ -42,9 +42,9 @@ bool RunCommand(const std::string& command);
 
 } // namespace qb::test
 
-#define QB_REQUIRE_FRESH_NAMESPACE()                                                                    \
-    do {                                                                                                 \
-        std::string qbWhy;                                                                               \
-        if (!::qb::test::EnterFreshNetNamespace(&qbWhy))                                                 \
-            GTEST_SKIP() << "needs a private network namespace: " << qbWhy;                              \
+#define QB_REQUIRE_FRESH_NAMESPACE()                                                                         \
+    do {                                                                                                     \
+        std::string qbWhy;                                                                                   \
+        if (!::qb::test::EnterFreshNetNamespace(&qbWhy))                                                     \
+            GTEST_SKIP() << "needs a private network namespace: " << qbWhy;                                  \
     } while (false)

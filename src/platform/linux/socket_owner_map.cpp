@@ -109,7 +109,8 @@ void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point
     }
     while (const dirent* process = ::readdir(processes.get())) {
         uint32_t pid = 0;
-        if (ParseNumber(process->d_name, pid) && knownOwners.count(pid) == 0 && ScanProcess(root.Get(), pid, wanted))
+        if (ParseNumber(process->d_name, pid) && knownOwners.count(pid) == 0 &&
+            ScanProcess(root.Get(), pid, wanted))
             return;
     }
 }
@@ -122,15 +123,16 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
     std::snprintf(fdPath, sizeof fdPath, "%u/fd", pid);
     DirPtr fds = OpenDirAt(rootFd, fdPath);
     if (!fds)
-        return false;  // exited, or another user's process
+        return false; // exited, or another user's process
     const int fdsFd = ::dirfd(fds.get());
     while (const dirent* fd = ::readdir(fds.get())) {
         if (fd->d_name[0] == '.')
             continue;
         const ssize_t length = ::readlinkat(fdsFd, fd->d_name, link, sizeof link - 1);
-        if (length <= static_cast<ssize_t>(sizeof kPrefix) || std::memcmp(link, kPrefix, sizeof kPrefix - 1) != 0)
+        if (length <= static_cast<ssize_t>(sizeof kPrefix) ||
+            std::memcmp(link, kPrefix, sizeof kPrefix - 1) != 0)
             continue;
-        link[length - 1] = '\0';  // the closing ']'
+        link[length - 1] = '\0'; // the closing ']'
         uint32_t inode = 0;
         if (!ParseNumber(link + sizeof kPrefix - 1, inode))
             continue;
