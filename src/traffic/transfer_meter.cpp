@@ -74,9 +74,11 @@ QString RateText(const char* caption, double bytesPerSecond)
 
 QString SpeedText(double bytesPerSecond)
 {
-    if (bytesPerSecond / kKilo >= 1)
+    // Decided on the shown byte count: a rate of 1023.6 must not read "1024 BS ".
+    const double bytes = RoundTo(bytesPerSecond, 0);
+    if (bytes / kKilo >= 1)
         return TwoDecimals(bytesPerSecond / kKilo) + " KBS ";
-    return Whole(bytesPerSecond) + " BS ";
+    return Whole(bytes) + " BS ";
 }
 
 } // namespace

@@ -49,9 +49,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SpeedCase{1000, 512, "512 BS "}, SpeedCase{1000, 1536, "1.50 KBS "},
                       SpeedCase{100, 512, "5.00 KBS "}, SpeedCase{100, 51, "510 BS "},
                       SpeedCase{300, 100, "333 BS "}, SpeedCase{250, 256, "1.00 KBS "},
-                      SpeedCase{1000, 1023, "1023 BS "}, SpeedCase{1000, 1024, "1.00 KBS "},
-                      SpeedCase{1000, 1030, "1.01 KBS "}, SpeedCase{1000, 0, "0 BS "},
-                      SpeedCase{1000, -1536, "-1536 BS "}, SpeedCase{500, 2'097'152, "4096.00 KBS "}));
+                      SpeedCase{1000, 1023, "1023 BS "}, SpeedCase{3000, 3071, "1.00 KBS "},
+                      SpeedCase{1000, 1024, "1.00 KBS "}, SpeedCase{1000, 1030, "1.01 KBS "},
+                      SpeedCase{1000, 0, "0 BS "}, SpeedCase{1000, -1536, "-1536 BS "},
+                      SpeedCase{500, 2'097'152, "4096.00 KBS "}));
 
 TEST_F(TransferMeterTest, MaximaAndAveragesArePerSecondAndANegativeAmountOnlyLowersTheAverage)
 {
