@@ -1,0 +1,196 @@
+#include "traffic/class1_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QPalette>
+
+#include <cmath>
+#include <limits>
+
+namespace qb {
+namespace {
+
+const QRgb kBlack = qRgb(0, 0, 0);
+const QRgb kTeal = qRgb(0, 128, 128);
+const QRgb kGreen = qRgb(0, 255, 0);
+const QRgb kRed = qRgb(255, 0, 0);
+
+class GraphTest : public ::testing::Test {
+protected:
+    PictureSurface surface;
+    std::shared_ptr<GraphSeries> series = std::make_shared<GraphSeries>(100, 0.0);
+    Class1 graph;
+
+    // The start-up configuration on a borderless surface whose coordinates run 0..width, 0..height.
+    void Configure(int width, int height, int16_t borderSize = 0, int borderStyle = 0)
+    {
+        surface.SetBorderStyle(borderStyle);
+        surface.resize(width + 1 + 2 * borderStyle, height + 1 + 2 * borderStyle);
+        graph.SetPictureBox(&surface);
+        graph.SetDataCollection(series);
+        graph.SetPicBackground(0);
+        graph.SetPicForeground(0x00FF00);
+        graph.SetBorderColor(0x0000FF);
+        graph.SetBorderSize(borderSize);
+        graph.SetGridColor(0x808000);
+        graph.SetGridVisible(true);
+    }
+    QRgb At(int x, int y) const { return surface.Image().pixel(x, y); }
+    int Count(QRgb colour) const
+    {
+        int count = 0;
+        const QImage& image = surface.Image();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixel(x, y) == colour ? 1 : 0;
+        }
+        return count;
+    }
+};
+
+TEST_F(GraphTest, StartUpConfigurationDrawsABlackGridWithAGreenLineAlongTheBottom)
+{
+    Configure(200, 100);
+    graph.Draw();
+    ASSERT_EQ(surface.ScaleWidth(), 200);
+    ASSERT_EQ(surface.ScaleHeight(), 100);
+    int wrong = 0;
+    for (int y = 0; y <= 100; ++y) {
+        for (int x = 0; x <= 200; ++x) {
+            QRgb expected = kBlack;
+            if (y == 100)
+                expected = x < 2 ? kTeal : kGreen; // the line starts 2 pixels in
+            else if (x % 10 == 0 || y % 10 == 0)
+                expected = kTeal; // 20 vertical lines beside the left edge, 10 horizontal below the top
+            wrong += At(x, y) == expected ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(Count(kGreen), 199);
+}
+
+TEST_F(GraphTest, ASeriesOf105IsCutToItsNewest100InTheCallersSeries)
+{
+    Configure(200, 100);
+    series->assign(5, 100.0);
+    series->insert(series->end(), 100, 0.0);
+    graph.Draw();
+    EXPECT_EQ(*series, GraphSeries(100, 0.0));
+    for (int x = 0; x <= 200; ++x)
+        EXPECT_NE(At(x, 0), kGreen) << x;
+}
+
+TEST_F(GraphTest, AValueAbove100IsDrawnAtTheTopEdgeOfThePlot)
+{
+    Configure(204, 104, 2);
+    series->back() = 150;
+    graph.Draw();
+    EXPECT_EQ(At(200, 2), kGreen); // newest point: one step short of the plot's right end
+    EXPECT_EQ(At(200, 1), kRed);
+    EXPECT_EQ(At(200, 0), kRed);
+    EXPECT_EQ(At(198, 100), kGreen);
+}
+
+TEST_F(GraphTest, WithoutTheGridOnlyFrameAndLineAreDrawn)
+{
+    Configure(202, 102, 1);
+    graph.SetGridVisible(false);
+    graph.Draw();
+    EXPECT_EQ(Count(kTeal), 0);
+    EXPECT_EQ(Count(kRed), 2 * (203 + 103) - 4 + 2 * (201 + 101) - 4);
+    EXPECT_EQ(Count(kGreen), 199); // x from 2 to 200 on the plot's bottom, y = 102 - 2
+    EXPECT_EQ(At(2, 100), kGreen);
+    EXPECT_EQ(At(200, 100), kGreen);
+}
+
+TEST_F(GraphTest, BorderSize3DrawsFourNestedFramesAndInsetsGridAndPlot)
+{
+    Configure(206, 106, 3);
+    graph.Draw();
+    for (int i = 0; i <= 3; ++i) {
+        if (i < 3) {
+            EXPECT_EQ(At(i, 50), kRed) << i;
+        }
+        EXPECT_EQ(At(206 - i, 50), kRed) << i;
+        EXPECT_EQ(At(50, 106 - i), kRed) << i;
+        EXPECT_EQ(At(206 - i, 106 - i), kRed) << i;
+    }
+    EXPECT_EQ(At(0, 0), kRed);
+    EXPECT_EQ(At(2, 2), kRed);
+    EXPECT_EQ(At(3, 50), kTeal); // the grid's left edge lies on the innermost frame
+    EXPECT_EQ(At(50, 3), kTeal);
+    EXPECT_EQ(At(202, 50), kBlack);
+    EXPECT_EQ(At(10, 50), kTeal); // (206 - 6) / 20 per column
+    EXPECT_EQ(At(200, 50), kTeal);
+    EXPECT_EQ(At(10, 101), kBlack);
+    EXPECT_EQ(At(50, 100), kGreen); // the plot's bottom is 106 - 6
+    EXPECT_EQ(At(50, 101), kBlack);
+    EXPECT_EQ(At(3, 100), kGreen); // the first point is held at the inset
+    EXPECT_EQ(At(2, 100), kRed);
+}
+
+TEST_F(GraphTest, AnEmptySeriesGivesFrameAndGridOnly)
+{
+    Configure(200, 100);
+    series->clear();
+    graph.Draw();
+    EXPECT_EQ(Count(kGreen), 0);
+    for (int x = 0; x <= 200; ++x)
+        EXPECT_EQ(At(x, 100), kTeal) << x;
+}
+
+TEST_F(GraphTest, AShortSeriesEndsWhereItsLastValueFallsOnThe100SlotAxis)
+{
+    Configure(200, 100);
+    series->assign(50, 45.0);
+    graph.Draw();
+    for (int x = 2; x <= 100; ++x)
+        EXPECT_EQ(At(x, 55), kGreen) << x;
+    int greenRight = 0;
+    for (int y = 0; y <= 100; ++y) {
+        for (int x = 101; x <= 200; ++x)
+            greenRight += At(x, y) == kGreen ? 1 : 0;
+    }
+    EXPECT_EQ(greenRight, 0);
+}
+
+TEST_F(GraphTest, ASurfaceBorderPullsTheFrameInAndTheWindowShowsTheKeptDrawing)
+{
+    Configure(200, 100, 1, 1);
+    surface.SetAutoRedraw(false);
+    graph.Draw();
+    EXPECT_TRUE(surface.AutoRedraw());
+    EXPECT_EQ(At(199, 50), kRed); // frames end at W - (i + 1)
+    EXPECT_EQ(At(200, 50), kBlack);
+    EXPECT_EQ(At(198, 50), kTeal);
+    const QImage shot = surface.grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(203, 103));
+    for (const QPoint p : {QPoint(0, 0), QPoint(50, 50), QPoint(199, 50), QPoint(100, 98)})
+        EXPECT_EQ(shot.pixel(p + QPoint(1, 1)), At(p.x(), p.y())) << p.x() << "," << p.y();
+    EXPECT_EQ(shot.pixel(0, 0), surface.palette().color(QPalette::Dark).rgb());
+}
+
+TEST_F(GraphTest, HugeAndNonNumericValuesAreClippedWithoutHarm)
+{
+    Configure(200, 100);
+    (*series)[50] = -1e30;
+    (*series)[60] = std::numeric_limits<double>::quiet_NaN();
+    (*series)[70] = 1e30;
+    graph.Draw();
+    EXPECT_EQ(At(142, 0), kGreen); // clamped to the top
+    EXPECT_EQ(At(100, 0), kTeal);
+}
+
+TEST_F(GraphTest, DrawWithoutASurfaceDoesNothing)
+{
+    Configure(200, 100);
+    auto* doomed = new PictureSurface;
+    graph.SetPictureBox(doomed);
+    delete doomed;
+    graph.Draw();
+    EXPECT_EQ(graph.PictureBox(), nullptr);
+    EXPECT_EQ(series->size(), 100u);
+}
+
+} // namespace
+} // namespace qb
