@@ -5,8 +5,6 @@
 #include "controls/picture_box.h"
 #include "controls/track_mouse.h"
 
-#include <QPointer>
-
 namespace qb {
 namespace {
 
