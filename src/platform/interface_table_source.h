@@ -10,8 +10,8 @@ namespace qb {
 // 6 ethernet, 23 PPP, 1 other; admin status 1 up, 2 down; operational status 5 operational,
 // 2 disconnected, 0 not present; speed in bits per second.
 struct InterfaceRow {
-    std::string name;        // kernel name
-    std::string description; // alias, or the name when there is none
+    std::string name;         // kernel name
+    std::string description;  // alias, or the name when there is none
     uint32_t index = 0;
     uint32_t type = 1;
     uint32_t mtu = 0;

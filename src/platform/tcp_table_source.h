@@ -43,7 +43,7 @@ public:
     uint32_t StoredCount() const;
     // Rows that are really in the buffer: never more than it holds.
     uint32_t AvailableRows() const;
-    TcpRow Row(uint32_t index) const; // index < AvailableRows()
+    TcpRow Row(uint32_t index) const;  // index < AvailableRows()
     const std::vector<std::byte>& Bytes() const { return m_bytes; }
     bool Empty() const { return m_bytes.empty(); }
 
