@@ -20,6 +20,7 @@ class SettingsStore;
 // per entry, the first entry of an address kept, lines without a comma skipped, MaxSize not applied.
 // Failures to create or read the files leave the cache with what was read so far.
 // The entries keep their insertion order, which is also the order of eviction (newest first).
+// `settings` is read only while constructing; `lookup` must outlive the cache.
 class CDictionary : public QObject {
     Q_OBJECT
 public:

@@ -68,14 +68,6 @@ TEST_F(DictionaryTest, AMissingCacheIniIsCreatedEmptyEvenWhenFilenameNamesAnothe
     EXPECT_EQ(dictionary->FileName(), home.Path() + "/elsewhere.txt");
 }
 
-TEST_F(DictionaryTest, AnExistingCacheIniIsLoadedAndNotTouched)
-{
-    TempHome::WriteAll(CacheIni(), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
-    const auto dictionary = Make();
-    EXPECT_EQ(dictionary->Addresses(), QStringList({"1.2.3.4", "5.6.7.8"}));
-    EXPECT_EQ(TempHome::ReadAll(CacheIni()), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
-}
-
 TEST_F(DictionaryTest, AnUnusableProgramFolderLeavesTheCacheEmptyAndWorking)
 {
     CDictionary dictionary(settings, lookup, home.Path() + "/missing/");
@@ -95,7 +87,7 @@ TEST_F(DictionaryTest, AFifoAsTheCacheFileDoesNotHangTheLoad)
     EXPECT_TRUE(dictionary->Addresses().isEmpty());
 }
 
-TEST_F(DictionaryTest, AHitAnswersFromTheMapWithoutALookUp)
+TEST_F(DictionaryTest, AHitAnswersFromTheLoadedFileWithoutALookUp)
 {
     TempHome::WriteAll(CacheIni(), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
     const auto dictionary = Make();
@@ -103,6 +95,7 @@ TEST_F(DictionaryTest, AHitAnswersFromTheMapWithoutALookUp)
     EXPECT_EQ(dictionary->CheckDictionary("1.2.3.4"), "one.example");
     EXPECT_TRUE(lookup.started.isEmpty());
     EXPECT_EQ(dictionary->Addresses(), QStringList({"1.2.3.4", "5.6.7.8"}));
+    EXPECT_EQ(TempHome::ReadAll(CacheIni()), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
 }
 
 TEST_F(DictionaryTest, AMissReturnsTheAddressAtOnceAndStartsOneLookUp)
@@ -185,11 +178,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, DictionaryMaxSizeTest,
                                            MaxSizeCase{"2", 2}, MaxSizeCase{"2.5", 2},
                                            MaxSizeCase{"3.5 entries", 4}, MaxSizeCase{"99999", 32767},
                                            MaxSizeCase{"1e300", 32767}));
-
-TEST_F(DictionaryTest, WithoutASettingMaxSizeIs100)
-{
-    EXPECT_EQ(Make()->MaxSize(), 100);
-}
 
 TEST_F(DictionaryTest, LinesAreReadLeniently)
 {

@@ -53,17 +53,12 @@ TEST_F(SettingsStoreTest, SavesAreVisibleAtOnceAndSurviveAReopen)
         EXPECT_TRUE(store.Sync());
         EXPECT_TRUE(QFileInfo::exists(IniPath()));
     }
-    SettingsStore reopened;
-    EXPECT_EQ(reopened.Get(kFirewallApplication, "Programs", "Path1"), "/USR/BIN/CURL");
-    EXPECT_EQ(reopened.Get(kApplicationTitle, "Setting", "Connection"), "2");
-    EXPECT_EQ(reopened.Get(kApplicationTitle, "Programs", "Path1", "absent"), "absent");
-}
-
-TEST_F(SettingsStoreTest, TheStoreSyncsWhenItGoesAway)
-{
     {
-        SettingsStore store;
-        store.Save(kFirewallApplication, "Programs", "ProgramCount", "3");
+        SettingsStore reopened;
+        EXPECT_EQ(reopened.Get(kFirewallApplication, "Programs", "Path1"), "/USR/BIN/CURL");
+        EXPECT_EQ(reopened.Get(kApplicationTitle, "Setting", "Connection"), "2");
+        EXPECT_EQ(reopened.Get(kApplicationTitle, "Programs", "Path1", "absent"), "absent");
+        reopened.Save(kFirewallApplication, "Programs", "ProgramCount", "3"); // synced when it goes away
     }
     EXPECT_EQ(SettingsStore().Get(kFirewallApplication, "Programs", "ProgramCount"), "3");
 }
@@ -121,18 +116,12 @@ TEST_F(SettingsStoreTest, DeleteRemovesOneKeyAndIgnoresAbsentOnes)
     store.Delete(kFirewallApplication, "Programs", "Name1");
     store.Delete(kFirewallApplication, "Programs", "Name7");
     store.Delete(kFirewallApplication, "Other", "Name2");
+    store.Delete(kApplicationTitle, "Setting", "Connection");
     ASSERT_TRUE(store.Sync());
+    EXPECT_FALSE(QFileInfo::exists(Folder() + "/Firewall.ini")); // a delete of nothing writes nothing
     SettingsStore reopened;
     EXPECT_EQ(reopened.Get(kFirewallApplication, "Programs", "Name1", "gone"), "gone");
     EXPECT_EQ(reopened.Get(kFirewallApplication, "Programs", "Name2"), "B");
-}
-
-TEST_F(SettingsStoreTest, DeletingFromAnEmptyStoreWritesNoFile)
-{
-    SettingsStore store;
-    store.Delete(kFirewallApplication, "Programs", "Name0");
-    EXPECT_TRUE(store.Sync());
-    EXPECT_FALSE(QFileInfo::exists(IniPath()));
 }
 
 TEST_F(SettingsStoreTest, HandEditedListsReadAsTheirText)
