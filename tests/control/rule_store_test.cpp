@@ -39,10 +39,18 @@ protected:
     {
         settings->Save(kFirewallApplication, "Programs", key, value);
     }
-    // A fresh store over the same files: what reached the disk.
+    // What reached the file (another store in this process would share the unsynced state).
     QString OnDisk(const QString& key)
     {
-        return SettingsStore().Get(kFirewallApplication, "Programs", key, "<absent>");
+        const QString text = QString::fromUtf8(TempHome::ReadAll(settings->FilePath(kFirewallApplication)));
+        bool inPrograms = false;
+        for (const QString& line : text.split(u'\n')) {
+            if (line.startsWith(u'['))
+                inPrograms = line == "[Programs]";
+            else if (inPrograms && line.startsWith(key + "="))
+                return line.mid(key.size() + 1);
+        }
+        return "<absent>";
     }
     QStringList Row(int row)
     {
