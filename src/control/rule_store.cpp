@@ -1,0 +1,163 @@
+#include "control/rule_store.h"
+
+#include "shell/settings_store.h"
+#include "shell/stored_number.h"
+
+#include <cmath>
+#include <limits>
+
+namespace qb {
+namespace {
+
+constexpr auto kDefaultName = QLatin1StringView("Name not found");
+constexpr auto kDefaultPath = QLatin1StringView("c:\\Program Files\\Internet Explorer\\iexplore.exe");
+constexpr int32_t kCounterMax = std::numeric_limits<int32_t>::max();
+
+QString FileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+int32_t Incremented(int32_t value)
+{
+    return value < kCounterMax ? value + 1 : kCounterMax;
+}
+
+} // namespace
+
+RuleStore::RuleStore(SettingsStore& settings, RuleStoreDialogs dialogs, QObject* parent)
+    : QObject(parent), m_settings(settings), m_dialogs(std::move(dialogs)),
+      m_table(std::make_unique<ProgramRule[]>(kSlots))
+{
+}
+
+RuleStore::~RuleStore() = default;
+
+QString RuleStore::Read(const char* key, int n, const QString& defaultValue) const
+{
+    return m_settings.Get(kFirewallApplication, kSection, QLatin1StringView(key) + QString::number(n),
+                          defaultValue);
+}
+
+void RuleStore::Write(const char* key, int n, const QString& value)
+{
+    m_settings.Save(kFirewallApplication, kSection, QLatin1StringView(key) + QString::number(n), value);
+}
+
+void RuleStore::Remove(const char* key, int n)
+{
+    m_settings.Delete(kFirewallApplication, kSection, QLatin1StringView(key) + QString::number(n));
+}
+
+int RuleStore::StoredProgramCount() const
+{
+    // Clamped so that a count near 2^31 can neither make a delete loop for minutes nor overflow.
+    return ClampedWhole(LeadingNumber(m_settings.Get(kFirewallApplication, kSection, "ProgramCount", "0")),
+                        -1, kMaxRules);
+}
+
+void RuleStore::UpdatePrograms()
+{
+    emit ProgramsAboutToReload();
+    const int count = StoredProgramCount();
+    m_firstSlotByPath.clear();
+    for (int n = 0; n <= count; ++n) {
+        ProgramRule& rule = m_table[n];
+        rule.Name = Read("Name", n, kDefaultName);
+        rule.Path = Read("Path", n, kDefaultPath);
+        rule.Blocked = std::trunc(LeadingNumber(Read("Status", n, "0"))) == 0;
+        rule.Attempts = StoredInt32(Read("Attempts", n, "0"));
+        rule.Blocks = StoredInt32(Read("Blocks", n, "0"));
+        rule.RuleCount = count;
+        const QString key = rule.Path.toUpper();
+        if (!m_firstSlotByPath.contains(key))
+            m_firstSlotByPath.insert(key, static_cast<int16_t>(n));
+    }
+    m_loaded = count + 1;
+    emit ProgramsReloaded();
+}
+
+const ProgramRule& RuleStore::Rule(int slot) const
+{
+    Q_ASSERT(slot >= 0 && slot < kSlots);
+    return m_table[slot];
+}
+
+int16_t RuleStore::CheckProgramID(const QString& programPath) const
+{
+    return m_firstSlotByPath.value(programPath.toUpper(), -1);
+}
+
+bool RuleStore::AddProgram(const QString& programPath, int16_t block)
+{
+    const int count = StoredProgramCount();
+    if (count >= kMaxRules) {
+        if (m_dialogs.tell)
+            m_dialogs.tell(kListFullMessage);
+        return false;
+    }
+    const QString fileName = FileNameOf(programPath);
+    if (block != 0) {
+        const QString question = "Are you sure you want allways allow " + fileName + " ?";
+        if (!m_dialogs.askYesNo || !m_dialogs.askYesNo(question))
+            return false;
+    }
+    const int n = count + 1;
+    Write("Name", n, fileName.toUpper());
+    Write("Path", n, programPath.toUpper());
+    Write("Status", n, QString::number(block));
+    // A new rule starts from zero even when a store from an older version kept counters under n.
+    Remove("Attempts", n);
+    Remove("Blocks", n);
+    m_settings.Save(kFirewallApplication, kSection, "ProgramCount", QString::number(n));
+    (void)m_settings.Sync();
+    return true;
+}
+
+bool RuleStore::DeleteProgram(int16_t index)
+{
+    const int count = StoredProgramCount();
+    if (index < 0 || index > count)
+        return false;
+    for (int n = index; n < count; ++n) {
+        // Name, Path and Status move as stored (an absent one becomes empty text); counters as numbers.
+        Write("Name", n, Read("Name", n + 1));
+        Write("Path", n, Read("Path", n + 1));
+        Write("Status", n, Read("Status", n + 1));
+        Write("Attempts", n, Read("Attempts", n + 1, "0"));
+        Write("Blocks", n, Read("Blocks", n + 1, "0"));
+    }
+    // The vacated number loses its counters too, so that a later rule there does not inherit them.
+    for (const char* key : {"Name", "Path", "Status", "Attempts", "Blocks"})
+        Remove(key, count);
+    m_settings.Save(kFirewallApplication, kSection, "ProgramCount", QString::number(count - 1));
+    (void)m_settings.Sync();
+    return true;
+}
+
+int32_t RuleStore::CountAttempt(int slot)
+{
+    if (slot < 0 || slot >= m_loaded)
+        return 0;
+    ProgramRule& rule = m_table[slot];
+    rule.Attempts = Incremented(rule.Attempts);
+    Write("Attempts", slot, QString::number(rule.Attempts));
+    return rule.Attempts;
+}
+
+int32_t RuleStore::CountBlock(int slot)
+{
+    if (slot < 0 || slot >= m_loaded)
+        return 0;
+    ProgramRule& rule = m_table[slot];
+    rule.Blocks = Incremented(rule.Blocks);
+    Write("Blocks", slot, QString::number(rule.Blocks));
+    return rule.Blocks;
+}
+
+void RuleStore::SyncCounters()
+{
+    (void)m_settings.Sync();
+}
+
+} // namespace qb

@@ -1,0 +1,92 @@
+#pragma once
+// The program rules: which executables may use the network, with counters of how often each was seen
+// and blocked. Kept in the settings store under "FirewallFirewall" / "Programs" and loaded into a fixed
+// table of 2001 slots (slot n holds rule n). UI thread only.
+#include <QObject>
+#include <QString>
+
+#include <QHash>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace qb {
+
+class SettingsStore;
+
+// One rule as loaded; `RuleCount` is the ProgramCount of the load that filled the slot.
+struct ProgramRule {
+    QString Name;
+    QString Path;
+    bool Blocked = false;
+    int32_t Attempts = 0;
+    int32_t RuleCount = 0;
+    int32_t Blocks = 0;
+};
+
+// What the rule store asks or tells the user; the main window answers with message boxes, showing the
+// texts as plain text (they hold file names). An unset question is answered No.
+struct RuleStoreDialogs {
+    std::function<bool(const QString& question)> askYesNo;
+    std::function<void(const QString& message)> tell;
+};
+
+// Owns the rule table. The store's ProgramCount is untrusted: every operation reads it clamped to
+// -1 .. 2000, so at most 2000 rules besides slot 0 exist for the table.
+class RuleStore : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSlots = 2001;
+    static constexpr int kMaxRules = 2000;
+    static constexpr QLatin1StringView kSection{"Programs"};
+    static constexpr QLatin1StringView kListFullMessage{
+        "The program list is full: at most 2000 programs can have a rule."};
+
+    RuleStore(SettingsStore& settings, RuleStoreDialogs dialogs, QObject* parent = nullptr);
+    ~RuleStore() override;
+
+    // Reloads slots 0 .. ProgramCount from the store; absent keys read as their defaults, so slot 0 is
+    // the blocked rule for "c:\Program Files\Internet Explorer\iexplore.exe" until something is stored
+    // under number 0. A ProgramCount below 0 loads nothing.
+    void UpdatePrograms();
+    // Number of slots the last load filled (0 before the first load); searches stop there.
+    int LoadedCount() const { return m_loaded; }
+    // Slot 0 .. kSlots - 1; slots at or above LoadedCount() hold whatever an earlier load left.
+    const ProgramRule& Rule(int slot) const;
+
+    // The first loaded slot whose path equals `programPath` without regard to case, else -1.
+    int16_t CheckProgramID(const QString& programPath) const;
+
+    // Appends a rule (Status = `block`: 0 blocks, anything else allows) without reloading. An allow rule
+    // is asked about first and No cancels it; a full table is refused with kListFullMessage. Returns
+    // whether the rule was stored. Writes reach the disk before it returns.
+    bool AddProgram(const QString& programPath, int16_t block);
+    // Removes rule `index` by moving every later rule down one number, counters included, without
+    // reloading. An index outside 0 .. ProgramCount does nothing and returns false.
+    bool DeleteProgram(int16_t index);
+
+    // Access control's counting: one more sighting (and block) of the loaded slot's program, saturating
+    // at 2147483647 and saved under Attempts<n> / Blocks<n> at once; SyncCounters() ends a refresh.
+    // A slot that is not loaded is ignored. Return the new count.
+    int32_t CountAttempt(int slot);
+    int32_t CountBlock(int slot);
+    void SyncCounters();
+
+signals:
+    void ProgramsAboutToReload();
+    void ProgramsReloaded();
+
+private:
+    QString Read(const char* key, int n, const QString& defaultValue = {}) const;
+    void Write(const char* key, int n, const QString& value);
+    void Remove(const char* key, int n);
+    int StoredProgramCount() const;
+
+    SettingsStore& m_settings;
+    RuleStoreDialogs m_dialogs;
+    std::unique_ptr<ProgramRule[]> m_table;
+    int m_loaded = 0;
+    QHash<QString, int16_t> m_firstSlotByPath; // upper-case path of each loaded slot, first slot wins
+};
+
+} // namespace qb

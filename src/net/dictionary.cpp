@@ -1,0 +1,133 @@
+#include "net/dictionary.h"
+
+#include "net/host_lookup.h"
+#include "shell/settings_store.h"
+#include "shell/stored_number.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSaveFile>
+
+namespace qb {
+namespace {
+
+constexpr auto kSection = QLatin1StringView("Cache");
+constexpr auto kCacheFile = QLatin1StringView("cache.ini");
+constexpr int kMaxSizeLimit = 32767;
+
+QStringView SkipBlanks(QStringView field)
+{
+    while (!field.isEmpty() && (field.front() == u' ' || field.front() == u'\t'))
+        field = field.mid(1);
+    return field;
+}
+
+bool Writable(const QString& text)
+{
+    if (text.startsWith(u' ') || text.startsWith(u'\t'))
+        return false;
+    for (const QChar c : text) {
+        if (c == u',' || c == u'\r' || c == u'\n' || c == QChar(0))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CDictionary::CDictionary(SettingsStore& settings, HostLookup& lookup, const QString& programFolder,
+                         QObject* parent)
+    : QObject(parent), m_lookup(lookup)
+{
+    m_maxSize = ClampedWhole(LeadingNumber(settings.Get(kFirewallApplication, kSection, "MaxSize", "100")), 0,
+                             kMaxSizeLimit);
+    const QString ownFile = programFolder + kCacheFile;
+    if (!QFileInfo::exists(ownFile)) {
+        QFile create(ownFile);
+        (void)create.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    }
+    m_fileName = settings.Get(kFirewallApplication, kSection, "Filename", ownFile);
+    if (m_fileName.isEmpty())
+        m_fileName = ownFile;
+    Load();
+}
+
+void CDictionary::Load()
+{
+    // Opening a FIFO for reading would hang the UI thread until a writer came.
+    if (!QFileInfo(m_fileName).isFile())
+        return;
+    QFile file(m_fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    while (!file.atEnd()) {
+        QByteArray bytes = file.readLine();
+        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+            bytes.chop(1);
+        const QString line = QString::fromUtf8(bytes);
+        const qsizetype comma = line.indexOf(u',');
+        if (comma < 0)
+            continue;
+        const QString address = SkipBlanks(QStringView(line).left(comma)).toString();
+        if (m_names.contains(address))
+            continue;
+        m_names.insert(address, SkipBlanks(QStringView(line).mid(comma + 1)).toString());
+        m_order.append(address);
+    }
+}
+
+QString CDictionary::CheckDictionary(const QString& address)
+{
+    const auto found = m_names.constFind(address);
+    if (found != m_names.constEnd())
+        return *found;
+    if (!m_inFlight.contains(address)) {
+        m_inFlight.insert(address);
+        m_lookup.Start(address, [self = QPointer<CDictionary>(this), address](const QString& name) {
+            if (self)
+                self->Resolved(address, name);
+        });
+    }
+    // A look-up may answer before Start() returns.
+    return m_names.value(address, address);
+}
+
+void CDictionary::Resolved(const QString& address, const QString& name)
+{
+    m_inFlight.remove(address);
+    if (!m_names.contains(address)) {
+        m_names.insert(address, name);
+        m_order.append(address);
+    }
+    // A full cache keeps its older entries: the first eviction takes the entry just added.
+    while (m_order.size() > m_maxSize) {
+        m_names.remove(m_order.last());
+        m_order.removeLast();
+    }
+    emit HostNameResolved(address, name);
+}
+
+std::optional<QString> CDictionary::Cached(const QString& address) const
+{
+    const auto found = m_names.constFind(address);
+    if (found == m_names.constEnd())
+        return std::nullopt;
+    return *found;
+}
+
+bool CDictionary::WriteCache() const
+{
+    QSaveFile file(m_fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString& address : m_order) {
+        const QString& name = m_names[address];
+        if (!Writable(address) || !Writable(name))
+            continue;
+        file.write((address + u',' + name + QLatin1StringView("\r\n")).toUtf8());
+    }
+    return file.commit();
+}
+
+} // namespace qb

@@ -1,0 +1,12 @@
+#pragma once
+// The system resolver through getnameinfo(NI_NAMEREQD): the hosts file, then DNS, as nsswitch says.
+#include "platform/name_resolver.h"
+
+namespace qb::linux_os {
+
+class GetnameinfoResolver final : public NameResolver {
+public:
+    std::optional<std::string> HostName(uint32_t address) override;
+};
+
+} // namespace qb::linux_os

@@ -1,0 +1,62 @@
+#pragma once
+// A resolver answering from a table; a look-up of an address listed in `held` blocks until Release().
+#include "platform/name_resolver.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <vector>
+
+namespace qb::test {
+
+class FakeNameResolver final : public NameResolver {
+public:
+    std::optional<std::string> HostName(uint32_t address) override
+    {
+        std::unique_lock lock(m_mutex);
+        m_asked.push_back(address);
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_held.count(address) == 0; });
+        const auto found = m_names.find(address);
+        return found == m_names.end() ? std::nullopt : found->second;
+    }
+
+    void Answer(uint32_t address, std::optional<std::string> name)
+    {
+        std::lock_guard lock(m_mutex);
+        m_names[address] = std::move(name);
+    }
+    void Hold(uint32_t address)
+    {
+        std::lock_guard lock(m_mutex);
+        m_held.insert(address);
+    }
+    void Release(uint32_t address)
+    {
+        std::lock_guard lock(m_mutex);
+        m_held.erase(address);
+        m_changed.notify_all();
+    }
+    std::vector<uint32_t> Asked() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_asked;
+    }
+    // Waits until `count` look-ups have begun.
+    bool WaitForAsked(size_t count, std::chrono::milliseconds timeout)
+    {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, timeout, [&] { return m_asked.size() >= count; });
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::map<uint32_t, std::optional<std::string>> m_names;
+    std::set<uint32_t> m_held;
+    std::vector<uint32_t> m_asked;
+};
+
+} // namespace qb::test

@@ -1,0 +1,255 @@
+#include "fakes/fake_host_lookup.h"
+#include "net/dictionary.h"
+#include "shell/settings_store.h"
+#include "support/temp_home.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace qb {
+namespace {
+
+using test::FakeHostLookup;
+using test::TempHome;
+
+class DictionaryTest : public ::testing::Test {
+protected:
+    DictionaryTest() { QDir().mkpath(folder); }
+
+    std::unique_ptr<CDictionary> Make()
+    {
+        auto dictionary = std::make_unique<CDictionary>(settings, lookup, folder);
+        QObject::connect(
+            dictionary.get(), &CDictionary::HostNameResolved,
+            [this](const QString& address, const QString& name) { resolved.emplace_back(address, name); });
+        return dictionary;
+    }
+    void SetCache(const QString& key, const QString& value)
+    {
+        settings.Save(kFirewallApplication, "Cache", key, value);
+    }
+    QString CacheIni() const { return folder + "cache.ini"; }
+    static QByteArray Entries(int first, int last)
+    {
+        QByteArray bytes;
+        for (int i = first; i <= last; ++i)
+            bytes += "10.0." + QByteArray::number(i / 256) + "." + QByteArray::number(i % 256) + ",host" +
+                     QByteArray::number(i) + "\r\n";
+        return bytes;
+    }
+    static QString Address(int i)
+    {
+        return "10.0." + QString::number(i / 256) + "." + QString::number(i % 256);
+    }
+
+    TempHome home;
+    QString folder = home.Path() + "/program/";
+    SettingsStore settings;
+    FakeHostLookup lookup;
+    std::vector<std::pair<QString, QString>> resolved;
+};
+
+TEST_F(DictionaryTest, AMissingCacheIniIsCreatedEmptyEvenWhenFilenameNamesAnotherFile)
+{
+    TempHome::WriteAll(home.Path() + "/elsewhere.txt", "1.2.3.4,far.example\r\n");
+    SetCache("Filename", home.Path() + "/elsewhere.txt");
+    const auto dictionary = Make();
+    EXPECT_TRUE(QFileInfo(CacheIni()).isFile());
+    EXPECT_EQ(QFileInfo(CacheIni()).size(), 0);
+    EXPECT_EQ(dictionary->CheckDictionary("1.2.3.4"), "far.example");
+    EXPECT_EQ(dictionary->FileName(), home.Path() + "/elsewhere.txt");
+}
+
+TEST_F(DictionaryTest, AnUnusableProgramFolderLeavesTheCacheEmptyAndWorking)
+{
+    CDictionary dictionary(settings, lookup, home.Path() + "/missing/");
+    EXPECT_TRUE(dictionary.Addresses().isEmpty());
+    EXPECT_EQ(dictionary.CheckDictionary("1.2.3.4"), "1.2.3.4");
+    EXPECT_EQ(lookup.started, QStringList{"1.2.3.4"});
+}
+
+TEST_F(DictionaryTest, AFifoAsTheCacheFileDoesNotHangTheLoad)
+{
+    const QString fifo = home.Path() + "/fifo";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    SetCache("Filename", fifo);
+    const auto start = std::chrono::steady_clock::now();
+    const auto dictionary = Make();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(dictionary->Addresses().isEmpty());
+}
+
+TEST_F(DictionaryTest, AHitAnswersFromTheLoadedFileWithoutALookUp)
+{
+    TempHome::WriteAll(CacheIni(), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
+    const auto dictionary = Make();
+    EXPECT_EQ(dictionary->CheckDictionary("5.6.7.8"), "two.example");
+    EXPECT_EQ(dictionary->CheckDictionary("1.2.3.4"), "one.example");
+    EXPECT_TRUE(lookup.started.isEmpty());
+    EXPECT_EQ(dictionary->Addresses(), QStringList({"1.2.3.4", "5.6.7.8"}));
+    EXPECT_EQ(TempHome::ReadAll(CacheIni()), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
+}
+
+TEST_F(DictionaryTest, AMissReturnsTheAddressAtOnceAndStartsOneLookUp)
+{
+    const auto dictionary = Make();
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
+    EXPECT_EQ(lookup.started, QStringList{"9.9.9.9"});
+    EXPECT_TRUE(resolved.empty());
+
+    ASSERT_TRUE(lookup.Release("9.9.9.9", "dns.example"));
+    EXPECT_EQ(resolved, (std::vector<std::pair<QString, QString>>{{"9.9.9.9", "dns.example"}}));
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "dns.example");
+    EXPECT_EQ(lookup.started.size(), 1);
+}
+
+TEST_F(DictionaryTest, AFailedLookUpIsCachedAsTheAddressItself)
+{
+    const auto dictionary = Make();
+    dictionary->CheckDictionary("10.1.2.3");
+    ASSERT_TRUE(lookup.Fail("10.1.2.3"));
+    EXPECT_EQ(dictionary->Cached("10.1.2.3"), "10.1.2.3");
+    EXPECT_EQ(dictionary->CheckDictionary("10.1.2.3"), "10.1.2.3");
+    EXPECT_EQ(lookup.started.size(), 1);
+}
+
+TEST_F(DictionaryTest, AFullCacheKeepsItsEntriesAndResolvesNewAddressesAgainEachTime)
+{
+    TempHome::WriteAll(CacheIni(), Entries(1, 100));
+    const auto dictionary = Make();
+    ASSERT_EQ(dictionary->MaxSize(), 100);
+    const QStringList before = dictionary->Addresses();
+    ASSERT_EQ(before.size(), 100);
+
+    dictionary->CheckDictionary("9.9.9.9");
+    ASSERT_TRUE(lookup.Release("9.9.9.9", "new.example"));
+    EXPECT_EQ(resolved.back(), std::make_pair(QString("9.9.9.9"), QString("new.example")));
+    EXPECT_EQ(dictionary->Addresses(), before);
+
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
+    EXPECT_EQ(lookup.started, QStringList({"9.9.9.9", "9.9.9.9"}));
+}
+
+TEST_F(DictionaryTest, ALongerFileIsLoadedWholeAndTheFirstMissCutsItToMaxSize)
+{
+    TempHome::WriteAll(CacheIni(), Entries(1, 150));
+    const auto dictionary = Make();
+    EXPECT_EQ(dictionary->Addresses().size(), 150);
+    dictionary->CheckDictionary("9.9.9.9");
+    ASSERT_TRUE(lookup.Release("9.9.9.9", "new.example"));
+    const QStringList left = dictionary->Addresses();
+    ASSERT_EQ(left.size(), 100);
+    EXPECT_EQ(left.front(), Address(1));
+    EXPECT_EQ(left.back(), Address(100));
+    EXPECT_EQ(dictionary->Cached(Address(101)), std::nullopt);
+}
+
+struct MaxSizeCase {
+    const char* stored;
+    int maxSize;
+};
+
+class DictionaryMaxSizeTest : public DictionaryTest, public ::testing::WithParamInterface<MaxSizeCase> {};
+
+TEST_P(DictionaryMaxSizeTest, IsReadAsAWholeNumberWithin0To32767)
+{
+    SetCache("MaxSize", GetParam().stored);
+    TempHome::WriteAll(CacheIni(), Entries(1, 3));
+    const auto dictionary = Make();
+    EXPECT_EQ(dictionary->MaxSize(), GetParam().maxSize);
+    dictionary->CheckDictionary("9.9.9.9");
+    ASSERT_TRUE(lookup.Release("9.9.9.9", "new.example"));
+    EXPECT_EQ(resolved.size(), 1u);
+    EXPECT_EQ(dictionary->Addresses().size(), std::min(4, GetParam().maxSize));
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, DictionaryMaxSizeTest,
+                         ::testing::Values(MaxSizeCase{"0", 0}, MaxSizeCase{"abc", 0}, MaxSizeCase{"", 0},
+                                           MaxSizeCase{"-5", 0}, MaxSizeCase{"-99999", 0},
+                                           MaxSizeCase{"2", 2}, MaxSizeCase{"2.5", 2},
+                                           MaxSizeCase{"3.5 entries", 4}, MaxSizeCase{"99999", 32767},
+                                           MaxSizeCase{"1e300", 32767}));
+
+TEST_F(DictionaryTest, LinesAreReadLeniently)
+{
+    TempHome::WriteAll(CacheIni(), "1.1.1.1,first\r\n"
+                                   "no comma here\r\n"
+                                   "\r\n"
+                                   "1.1.1.1,second\r\n"
+                                   "2.2.2.2,a,b,c\n"
+                                   "  3.3.3.3, \tspaced \r\n"
+                                   "4.4.4.4,\r\n"
+                                   ",nameless\r\n"
+                                   "5.5.5.5,last without line end");
+    const auto dictionary = Make();
+    EXPECT_EQ(dictionary->Addresses(),
+              QStringList({"1.1.1.1", "2.2.2.2", "3.3.3.3", "4.4.4.4", "", "5.5.5.5"}));
+    EXPECT_EQ(dictionary->Cached("1.1.1.1"), "first");
+    EXPECT_EQ(dictionary->Cached("2.2.2.2"), "a,b,c");
+    EXPECT_EQ(dictionary->Cached("3.3.3.3"), "spaced ");
+    EXPECT_EQ(dictionary->Cached("4.4.4.4"), "");
+    EXPECT_EQ(dictionary->Cached(""), "nameless");
+    EXPECT_EQ(dictionary->Cached("5.5.5.5"), "last without line end");
+}
+
+TEST_F(DictionaryTest, WriteCacheWritesEveryWritableEntryInOrderAndReadsBackTheSame)
+{
+    TempHome::WriteAll(CacheIni(), "1.1.1.1,one\r\n2.2.2.2,two words \r\n");
+    const auto dictionary = Make();
+    const std::vector<std::pair<QString, QString>> answers = {{"3.3.3.3", "three"},
+                                                              {"4.4.4.4", "comma,name"},
+                                                              {"5.5.5.5", "line\nbreak"},
+                                                              {"6.6.6.6", "cr\rname"},
+                                                              {"7.7.7.7", QString("nul") + QChar(0)},
+                                                              {"8.8.8.8", " leading"},
+                                                              {"9.9.9.9", "9.9.9.9"}};
+    for (const auto& [address, name] : answers) {
+        dictionary->CheckDictionary(address);
+        ASSERT_TRUE(lookup.Release(address, name));
+    }
+    ASSERT_TRUE(dictionary->WriteCache());
+    EXPECT_EQ(TempHome::ReadAll(CacheIni()),
+              "1.1.1.1,one\r\n2.2.2.2,two words \r\n3.3.3.3,three\r\n9.9.9.9,9.9.9.9\r\n");
+    EXPECT_EQ(dictionary->Cached("4.4.4.4"), "comma,name"); // kept in memory
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"cache.ini"});
+
+    FakeHostLookup otherLookup;
+    CDictionary reread(settings, otherLookup, folder);
+    EXPECT_EQ(reread.Addresses(), QStringList({"1.1.1.1", "2.2.2.2", "3.3.3.3", "9.9.9.9"}));
+    EXPECT_EQ(reread.Cached("2.2.2.2"), "two words ");
+}
+
+TEST_F(DictionaryTest, WriteCacheGoesToTheFileNamedByFilenameAndReportsFailure)
+{
+    SetCache("Filename", home.Path() + "/other.ini");
+    const auto dictionary = Make();
+    dictionary->CheckDictionary("1.2.3.4");
+    lookup.Release("1.2.3.4", "x.example");
+    ASSERT_TRUE(dictionary->WriteCache());
+    EXPECT_EQ(TempHome::ReadAll(home.Path() + "/other.ini"), "1.2.3.4,x.example\r\n");
+    EXPECT_EQ(QFileInfo(CacheIni()).size(), 0);
+
+    SetCache("Filename", home.Path() + "/no/such/folder/cache.ini");
+    EXPECT_FALSE(Make()->WriteCache());
+}
+
+TEST_F(DictionaryTest, AnAnswerArrivingAfterTheCacheIsGoneIsIgnored)
+{
+    auto dictionary = Make();
+    dictionary->CheckDictionary("1.2.3.4");
+    dictionary.reset();
+    EXPECT_TRUE(lookup.Release("1.2.3.4", "late.example"));
+    EXPECT_TRUE(resolved.empty());
+}
+
+} // namespace
+} // namespace qb

@@ -1,0 +1,113 @@
+#include "fakes/fake_name_resolver.h"
+#include "net/threaded_host_lookup.h"
+#include "support/wait_until.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+namespace qb {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeNameResolver;
+using test::RunEvents;
+using test::WaitUntil;
+
+constexpr uint32_t kLoopback = 0x0100007f; // 127.0.0.1
+
+class ThreadedHostLookupTest : public ::testing::Test {
+protected:
+    std::shared_ptr<FakeNameResolver> resolver = std::make_shared<FakeNameResolver>();
+    QStringList answers;
+    HostLookup::Done Record()
+    {
+        return [this](const QString& name) { answers << name; };
+    }
+};
+
+TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndTheAnswerComesOnTheCallingThread)
+{
+    ThreadedHostLookup lookup(resolver);
+    resolver->Answer(kLoopback, "localhost");
+    resolver->Hold(kLoopback);
+    std::thread::id answeredOn;
+    const auto start = std::chrono::steady_clock::now();
+    lookup.Start("127.0.0.1", [&](const QString& name) {
+        answers << name;
+        answeredOn = std::this_thread::get_id();
+    });
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+    ASSERT_TRUE(resolver->WaitForAsked(1, 2s));
+    RunEvents(20ms);
+    EXPECT_TRUE(answers.isEmpty());
+
+    resolver->Release(kLoopback);
+    ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 2s));
+    EXPECT_EQ(answers, QStringList{"localhost"});
+    EXPECT_EQ(answeredOn, std::this_thread::get_id());
+}
+
+TEST_F(ThreadedHostLookupTest, AFailedOrInvalidLookUpAnswersWithTheAddress)
+{
+    ThreadedHostLookup lookup(resolver);
+    lookup.Start("10.1.2.3", Record());
+    lookup.Start("no address", Record());
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 2; }, 2s));
+    answers.sort();
+    EXPECT_EQ(answers, QStringList({"10.1.2.3", "no address"}));
+}
+
+TEST_F(ThreadedHostLookupTest, ASlowLookUpTimesOutAndItsLateAnswerIsDropped)
+{
+    ThreadedHostLookup lookup(resolver, 150ms);
+    resolver->Answer(kLoopback, "localhost");
+    resolver->Hold(kLoopback);
+    const auto start = std::chrono::steady_clock::now();
+    lookup.Start("127.0.0.1", Record());
+    ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 2s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 140ms);
+    EXPECT_EQ(answers, QStringList{"127.0.0.1"});
+
+    resolver->Release(kLoopback);
+    RunEvents(100ms);
+    EXPECT_EQ(answers, QStringList{"127.0.0.1"});
+}
+
+TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
+{
+    ThreadedHostLookup lookup(resolver, 100ms);
+    QStringList addresses;
+    for (int i = 1; i <= ThreadedHostLookup::kWorkers + 2; ++i) {
+        addresses << "10.0.0." + QString::number(i);
+        resolver->Hold(0x0000000a | static_cast<uint32_t>(i) << 24);
+    }
+    for (const QString& address : addresses)
+        lookup.Start(address, Record());
+    ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 2s));
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 2s));
+    for (int i = 1; i <= addresses.size(); ++i)
+        resolver->Release(0x0000000a | static_cast<uint32_t>(i) << 24);
+    RunEvents(100ms);
+    EXPECT_EQ(resolver->Asked().size(), static_cast<size_t>(ThreadedHostLookup::kWorkers));
+    EXPECT_EQ(answers, addresses);
+}
+
+TEST_F(ThreadedHostLookupTest, NothingIsAnsweredAfterTheLookUpIsGone)
+{
+    resolver->Answer(kLoopback, "localhost");
+    resolver->Hold(kLoopback);
+    {
+        ThreadedHostLookup lookup(resolver);
+        lookup.Start("127.0.0.1", Record());
+        ASSERT_TRUE(resolver->WaitForAsked(1, 2s));
+    }
+    resolver->Release(kLoopback);
+    RunEvents(100ms);
+    EXPECT_TRUE(answers.isEmpty());
+}
+
+} // namespace
+} // namespace qb
