@@ -1,8 +1,8 @@
 #include "controls/colour_steps.h"
 #include "controls/image_string.h"
-#include "controls/pointer.h"
 #include "controls/user_control2.h"
 #include "controls/user_control3.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "controls/image_string.h"
 #include "controls/images/join_pieces.h"
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

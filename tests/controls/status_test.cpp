@@ -2,8 +2,8 @@
 #include "controls/image_string.h"
 #include "controls/images/join_pieces.h"
 #include "controls/images/picture_catalogue.h"
-#include "controls/pointer.h"
 #include "controls/status.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "controls/c_track_mouse.h"
-#include "controls/pointer.h"
 #include "controls/track_mouse.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

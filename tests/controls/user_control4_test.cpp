@@ -1,6 +1,6 @@
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
 #include "controls/user_control4.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "controls/images/join_pieces.h"
 #include "controls/images/picture_catalogue.h"
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
 #include "controls/user_control5.h"
 #include "controls/user_control6.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

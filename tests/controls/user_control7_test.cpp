@@ -1,8 +1,8 @@
 #include "controls/image_string.h"
 #include "controls/images/picture_catalogue.h"
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
 #include "controls/user_control7.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 
