@@ -1,0 +1,143 @@
+#include "shell/options_page.h"
+
+#include "controls/con_status.h"
+#include "controls/page_geometry.h"
+#include "controls/plain_text.h"
+#include "controls/status.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+
+namespace qb {
+namespace {
+
+constexpr int kSwitchRowHeight = 28;
+constexpr int kSwitchTop = kPageContentTop + 12;
+constexpr int kSwitchLabelLeft = kPageMargin + 26;
+constexpr int kSwitchLabelWidth = 280;
+constexpr int kActivityTop = kSwitchTop + 2 * kSwitchRowHeight + 24;
+constexpr int kActivityPicture = 50;
+constexpr int kActivityTextLeft = kPageMargin + kActivityPicture + 16;
+constexpr int kActivityLineHeight = 20;
+constexpr qint32 kWhite = 16777215;
+
+QFont PageFont(int pixelSize, bool bold)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+OptionsPage::OptionsPage(QWidget* parent) : UserControl2(parent)
+{
+    setObjectName(QStringLiteral("OptionsPage"));
+    setFont(PageFont(12, false));
+    resize(kPageSize);
+    auto* title = new QLabel(QStringLiteral("Options"), this);
+    title->setFont(PageFont(16, true));
+    title->setGeometry(62, 12, 300, 24);
+    CreateSwitches();
+    CreateActivity();
+    // The state every run starts in, until the window's status display first runs.
+    ShowSwitchStatus(0, QStringLiteral("Block all programs: Off"), 1, QStringLiteral("Firewall enabled"));
+}
+
+void OptionsPage::ShowSwitchStatus(qint16 blockAllState, const QString& blockAllCaption, qint16 firewallState,
+                                   const QString& firewallCaption)
+{
+    m_status1->SetStatus(blockAllState);
+    m_lblBlockAll->setText(blockAllCaption);
+    m_status2->SetStatus(firewallState);
+    m_lblFirewall->setText(firewallCaption);
+}
+
+void OptionsPage::SetFirewallCaption(const QString& text)
+{
+    m_lblFirewall->setText(text);
+}
+
+void OptionsPage::SetActivityStatus(qint16 state)
+{
+    m_conStatus1->SetStatus(state);
+}
+
+void OptionsPage::ShowTrafficLabels(const TrafficLabels& labels)
+{
+    SetOutsideText(m_label16, {}, labels.Label16);
+    SetOutsideText(m_label10, {}, labels.Label10);
+    SetOutsideText(m_label11, {}, labels.Label11);
+}
+
+bool OptionsPage::eventFilter(QObject* watched, QEvent* event)
+{
+    // A press and release over the label is a click; the label holds the pointer from the press on, so
+    // the release only counts when it is still over the label.
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto* label = static_cast<QLabel*>(watched);
+        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
+            if (watched == m_lblBlockAll)
+                emit BlockAllClicked();
+            else if (watched == m_lblFirewall)
+                emit FirewallClicked();
+        }
+    }
+    return UserControl2::eventFilter(watched, event);
+}
+
+void OptionsPage::CreateSwitches()
+{
+    m_lblFirewall = AddSwitch("lblFirewall", kSwitchTop);
+    m_status2 = AddLight("Status2", *m_lblFirewall);
+    m_lblBlockAll = AddSwitch("lblBlockAll", kSwitchTop + kSwitchRowHeight);
+    m_status1 = AddLight("Status1", *m_lblBlockAll);
+}
+
+QLabel* OptionsPage::AddSwitch(const char* name, int top)
+{
+    QLabel* label = AddLabel(name, QRect(kSwitchLabelLeft, top, kSwitchLabelWidth, kSwitchRowHeight - 6));
+    label->setFont(PageFont(13, true));
+    label->setCursor(Qt::PointingHandCursor);
+    label->installEventFilter(this);
+    return label;
+}
+
+Status* OptionsPage::AddLight(const char* name, const QLabel& beside)
+{
+    auto* light = new Status(this);
+    light->setObjectName(QLatin1StringView(name));
+    // Level with the middle of its label.
+    light->move(kPageMargin, beside.geometry().center().y() - light->height() / 2);
+    return light;
+}
+
+void OptionsPage::CreateActivity()
+{
+    m_conStatus1 = new ConStatus(this);
+    m_conStatus1->setObjectName(QStringLiteral("ConStatus1"));
+    m_conStatus1->setGeometry(kPageMargin, kActivityTop, kActivityPicture, kActivityPicture);
+    // The picture's transparent surround shows the page's white.
+    m_conStatus1->SetBackColor(kWhite);
+    const int textWidth = kPageSize.width() - kActivityTextLeft - kPageMargin;
+    // Three lines centred on the picture.
+    const int top = kActivityTop + (kActivityPicture - 3 * kActivityLineHeight) / 2;
+    m_label16 = AddLabel("Label16", QRect(kActivityTextLeft, top, textWidth, kActivityLineHeight));
+    m_label10 = AddLabel("Label10",
+                         QRect(kActivityTextLeft, top + kActivityLineHeight, textWidth, kActivityLineHeight));
+    m_label11 = AddLabel(
+        "Label11", QRect(kActivityTextLeft, top + 2 * kActivityLineHeight, textWidth, kActivityLineHeight));
+}
+
+QLabel* OptionsPage::AddLabel(const char* name, const QRect& geometry)
+{
+    auto* label = new QLabel(this);
+    label->setObjectName(QLatin1StringView(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    return label;
+}
+
+} // namespace qb
