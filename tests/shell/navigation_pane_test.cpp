@@ -84,12 +84,20 @@ TEST_F(NavigationPaneTest, StripsCarryTheirEntriesAndReachTheColumnsEdge)
 
 TEST_F(NavigationPaneTest, OpeningHelpClosesFirewallAndMovesHelpUnderTheFirewallHeader)
 {
+    ClickEntry(firewallStrip, 2);
     ClickHeader(help);
     EXPECT_EQ(help->CurrentState(), 1);
     EXPECT_EQ(firewall->CurrentState(), 0);
+    EXPECT_EQ(firewallStrip->SelectedEntry(), -1);
     EXPECT_FALSE(firewallStrip->isVisible());
     EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
     ExpectUnder(helpStrip, help);
+    // Closing it again leaves both sections closed.
+    ClickHeader(help);
+    EXPECT_EQ(help->CurrentState(), 0);
+    EXPECT_FALSE(helpStrip->isVisible());
+    EXPECT_FALSE(firewallStrip->isVisible());
+    EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
 }
 
 TEST_F(NavigationPaneTest, ClosingFirewallMovesHelpUpUnderTheFirewallHeader)
@@ -112,16 +120,6 @@ TEST_F(NavigationPaneTest, ReopeningFirewallClosesHelpAndPutsItBelowTheStripAgai
     EXPECT_FALSE(helpStrip->isVisible());
     ExpectUnder(firewallStrip, firewall);
     EXPECT_EQ(help->y(), firewallStrip->y() + firewallStrip->height() + 5);
-}
-
-TEST_F(NavigationPaneTest, ClosingHelpLeavesBothSectionsClosed)
-{
-    ClickHeader(help);
-    ClickHeader(help);
-    EXPECT_EQ(help->CurrentState(), 0);
-    EXPECT_FALSE(helpStrip->isVisible());
-    EXPECT_FALSE(firewallStrip->isVisible());
-    EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
 }
 
 TEST_F(NavigationPaneTest, AStateOtherThanOpenOrClosedOnlyClosesTheOtherSection)
@@ -161,13 +159,6 @@ TEST_F(NavigationPaneTest, ChoosingTheChosenEntryAgainReportsItAgain)
     ClickEntry(firewallStrip, 3);
     EXPECT_EQ(firewallEntries, (std::vector<int>{3, 3}));
     EXPECT_EQ(firewallStrip->SelectedEntry(), 3);
-}
-
-TEST_F(NavigationPaneTest, OpeningHelpClearsTheFirewallChoice)
-{
-    ClickEntry(firewallStrip, 2);
-    ClickHeader(help);
-    EXPECT_EQ(firewallStrip->SelectedEntry(), -1);
 }
 
 TEST(NavigationPaneStackingTest, BringStripsToFrontRaisesThePaneOverASiblingThatCoversIt)

@@ -84,15 +84,6 @@ TEST_F(OptionsPageTest, AClickCaptionStaysUntilTheNextStatusDisplay)
     EXPECT_EQ(page.lblFirewall()->text(), QStringLiteral("Firewall disabled"));
 }
 
-TEST_F(OptionsPageTest, EachLightSitsBesideItsLabel)
-{
-    for (auto [light, label] :
-         {std::pair{page.Status1(), page.lblBlockAll()}, {page.Status2(), page.lblFirewall()}}) {
-        EXPECT_LT(light->geometry().right(), label->x());
-        EXPECT_TRUE(light->geometry().contains(QPoint(light->x(), label->geometry().center().y())));
-    }
-}
-
 TEST_F(OptionsPageTest, AClickAnywhereOnASwitchLabelReportsThatSwitch)
 {
     QLabel* label = page.lblBlockAll();

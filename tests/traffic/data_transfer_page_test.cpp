@@ -18,6 +18,7 @@ class DataTransferPageTest : public ::testing::Test {
 protected:
     DataTransferPage page;
     std::vector<int> selections;
+    const QStringList interfaces{QStringLiteral("lo "), QStringLiteral("eth0 "), QStringLiteral("wlan0 ")};
 
     void SetUp() override
     {
@@ -78,19 +79,10 @@ TEST_F(DataTransferPageTest, EveryLabelShowsItsTextAsPlainText)
     EXPECT_EQ(page.lblDSpeed(), Label("lblDSpeed"));
 }
 
-TEST_F(DataTransferPageTest, ControlCharactersOfAnInterfaceNameAreShownEscaped)
-{
-    TrafficLabels labels;
-    labels.lblType = QStringLiteral("eth0\nFirewall disabled\x1B ");
-    page.ShowLabels(labels);
-    EXPECT_EQ(page.lblType()->text(), QStringLiteral("eth0\\x0AFirewall disabled\\x1B "));
-}
-
 TEST_F(DataTransferPageTest, FillingTheListSelectsWithoutReportingASelection)
 {
-    page.SetConnectionList({{QStringLiteral("lo "), QStringLiteral("eth0 "), QStringLiteral("wlan0 ")}, 1});
-    EXPECT_EQ(Entries(),
-              (QStringList{QStringLiteral("lo "), QStringLiteral("eth0 "), QStringLiteral("wlan0 ")}));
+    page.SetConnectionList({interfaces, 1});
+    EXPECT_EQ(Entries(), interfaces);
     EXPECT_EQ(page.cboConnectionType()->currentIndex(), 1);
     // A second fill replaces the entries, also when it changes the selection or empties the list.
     page.SetConnectionList({{QStringLiteral("eth1 ")}, 0});
@@ -103,22 +95,25 @@ TEST_F(DataTransferPageTest, FillingTheListSelectsWithoutReportingASelection)
 TEST_F(DataTransferPageTest, ASelectionOutsideTheListSelectsNothing)
 {
     for (int selected : {-1, 3, 7}) {
-        page.SetConnectionList(
-            {{QStringLiteral("lo "), QStringLiteral("eth0 "), QStringLiteral("wlan0 ")}, selected});
+        page.SetConnectionList({interfaces, selected});
         EXPECT_EQ(page.cboConnectionType()->currentIndex(), -1) << selected;
     }
     EXPECT_TRUE(selections.empty());
 }
 
-TEST_F(DataTransferPageTest, ListEntriesFromOutsideAreShownEscaped)
+TEST_F(DataTransferPageTest, ControlCharactersOfInterfaceNamesAreShownEscaped)
 {
+    TrafficLabels labels;
+    labels.lblType = QStringLiteral("eth0\nFirewall disabled\x1B ");
+    page.ShowLabels(labels);
+    EXPECT_EQ(page.lblType()->text(), QStringLiteral("eth0\\x0AFirewall disabled\\x1B "));
     page.SetConnectionList({{QStringLiteral("eth0\r\nwlan9 ")}, 0});
     EXPECT_EQ(Entries(), QStringList{QStringLiteral("eth0\\x0D\\x0Awlan9 ")});
 }
 
 TEST_F(DataTransferPageTest, ChoosingAnEntryReportsItsPosition)
 {
-    page.SetConnectionList({{QStringLiteral("lo "), QStringLiteral("eth0 "), QStringLiteral("wlan0 ")}, 0});
+    page.SetConnectionList({interfaces, 0});
     // The keyboard chooses without opening the popup, as a user stepping through the list does.
     for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Up}) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
