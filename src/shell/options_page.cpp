@@ -75,13 +75,14 @@ bool OptionsPage::eventFilter(QObject* watched, QEvent* event)
 {
     // A press and release over the label is a click; the label holds the pointer from the press on, so
     // the release only counts when it is still over the label.
-    if (event->type() == QEvent::MouseButtonRelease) {
+    const bool isSwitch = watched == m_lblBlockAll || watched == m_lblFirewall;
+    if (isSwitch && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const auto* label = static_cast<QLabel*>(watched);
         if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
             if (watched == m_lblBlockAll)
                 emit BlockAllClicked();
-            else if (watched == m_lblFirewall)
+            else
                 emit FirewallClicked();
         }
     }
