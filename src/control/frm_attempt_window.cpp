@@ -102,8 +102,8 @@ void frmAttempt::ShowInfo(const std::string& programPath, int16_t intConnection)
     // The cache answers at once; a name it does not hold yet arrives through HostNameResolved.
     ShowHostName(m_iphDNS.CheckDictionary(m_prompt.RemoteAddress()));
     ShowIcon();
+    // Shown on top of every ordinary window by its stays-on-top flag; no raise needed.
     show();
-    raise();
 }
 
 void frmAttempt::ShowHostName(const QString& name)
