@@ -135,6 +135,15 @@ bool RuleStore::DeleteProgram(int16_t index)
     return true;
 }
 
+bool RuleStore::SetProgramStatus(int16_t index, int16_t status)
+{
+    if (index < 0 || index > StoredProgramCount())
+        return false;
+    Write("Status", index, QString::number(status));
+    (void)m_settings.Sync();
+    return true;
+}
+
 int32_t RuleStore::CountAttempt(int slot)
 {
     if (slot < 0 || slot >= m_loaded)

@@ -64,6 +64,9 @@ public:
     // Removes rule `index` by moving every later rule down one number, counters included, without
     // reloading. An index outside 0 .. ProgramCount does nothing and returns false.
     bool DeleteProgram(int16_t index);
+    // Sets rule `index`'s decision (Status: 0 blocks, anything else allows) without reloading. An index
+    // outside 0 .. ProgramCount does nothing and returns false. Writes reach the disk before it returns.
+    bool SetProgramStatus(int16_t index, int16_t status);
 
     // Access control's counting: one more sighting (and block) of the loaded slot's program, saturating
     // at 2147483647 and saved under Attempts<n> / Blocks<n> at once; SyncCounters() ends a refresh.

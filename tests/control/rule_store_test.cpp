@@ -231,6 +231,38 @@ TEST_F(RuleStoreWithThreeRulesTest, ARuleAddedAfterADeleteStartsWithZeroCounters
     EXPECT_EQ(rules->Rule(3).Blocks, 0);
 }
 
+TEST_F(RuleStoreWithThreeRulesTest, SettingAStatusChangesOnlyThatRulesDecisionAndReachesTheDisk)
+{
+    rules->UpdatePrograms();
+    ASSERT_TRUE(rules->SetProgramStatus(2, 0));
+    EXPECT_EQ(OnDisk("Status2"), "0");
+    EXPECT_EQ(rules->Rule(2).Blocked, false); // not patched in place: the caller reloads
+    rules->UpdatePrograms();
+    EXPECT_EQ(Row(2), QStringList({"B", "/BIN/B", "Block"}));
+    EXPECT_EQ(Row(1), QStringList({"A", "/BIN/A", "Allow"}));
+    EXPECT_EQ(rules->Rule(2).Attempts, 20);
+
+    ASSERT_TRUE(rules->SetProgramStatus(2, 1));
+    rules->UpdatePrograms();
+    EXPECT_EQ(Row(2), QStringList({"B", "/BIN/B", "Allow"}));
+}
+
+TEST_F(RuleStoreWithThreeRulesTest, SettingTheStatusOfThePlaceholderAllowsItsDefaultPath)
+{
+    ASSERT_TRUE(rules->SetProgramStatus(0, 1));
+    rules->UpdatePrograms();
+    EXPECT_EQ(Row(0), QStringList({"Name not found", kIePath, "Allow"}));
+    EXPECT_EQ(OnDisk("Path0"), "<absent>");
+}
+
+TEST_F(RuleStoreWithThreeRulesTest, SettingTheStatusOfARuleThatIsNotStoredChangesNothing)
+{
+    for (int16_t index : {int16_t(-1), int16_t(4), int16_t(32767)})
+        EXPECT_FALSE(rules->SetProgramStatus(index, 0)) << index;
+    EXPECT_EQ(OnDisk("Status4"), "<absent>");
+    EXPECT_EQ(Stored("Status-1"), "<absent>");
+}
+
 TEST_F(RuleStoreTest, DeletingRuleZeroOfAnEmptyStoreEmptiesTheListAndTheNextAddIsRuleZero)
 {
     ASSERT_TRUE(rules->DeleteProgram(0));

@@ -1,0 +1,106 @@
+#include "control/attempt_prompt.h"
+
+#include "control/access_control.h"
+#include "control/rule_store.h"
+#include "monitor/tcp_table.h"
+#include "monitor/text_format.h"
+
+namespace qb {
+
+AttemptPrompt::AttemptPrompt(AccessControl& access, TcpTable& table, TcpTableSource& source, RuleStore& rules)
+    : m_access(access), m_table(table), m_source(source), m_rules(rules)
+{
+}
+
+const QStringList& AttemptPrompt::ActionTexts()
+{
+    static const QStringList texts = {"Block program", "Allow program", "Allways block this program",
+                                      "Allways allow this program"};
+    return texts;
+}
+
+PromptAction AttemptPrompt::ActionAt(int position)
+{
+    switch (position) {
+    case 1:
+        return PromptAction::Allow;
+    case 2:
+        return PromptAction::AlwaysBlock;
+    case 3:
+        return PromptAction::AlwaysAllow;
+    default:
+        return PromptAction::Block;
+    }
+}
+
+void AttemptPrompt::ShowInfo(const std::string& programPath, int16_t intConnection)
+{
+    m_programPath = programPath;
+    m_intConnection = intConnection;
+    // The table is refilled on every refresh; the copy is what the user is asked about.
+    m_connection = intConnection >= 0 && intConnection <= TcpTable::kLastSlot
+                       ? m_table.Connections[static_cast<std::size_t>(intConnection)]
+                       : ConnectionRecord{};
+}
+
+void AttemptPrompt::Ok(PromptAction action)
+{
+    if (m_ended)
+        return;
+    switch (action) {
+    case PromptAction::Block:
+        CloseCopiedConnection();
+        break;
+    case PromptAction::Allow:
+        break;
+    case PromptAction::AlwaysBlock:
+        CloseCopiedConnection();
+        (void)m_rules.AddProgram(QString::fromStdString(m_programPath), 0);
+        break;
+    case PromptAction::AlwaysAllow:
+        (void)m_rules.AddProgram(QString::fromStdString(m_programPath), 1);
+        break;
+    }
+    m_rules.UpdatePrograms();
+    Close();
+}
+
+void AttemptPrompt::Close()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_access.EndPending(m_programPath, m_connection.PID);
+}
+
+void AttemptPrompt::CloseCopiedConnection()
+{
+    const TcpEndpoints endpoints{m_connection.LocalAddr, m_connection.LocalPort, m_connection.RemoteAddr,
+                                 m_connection.RemotePort};
+    // An empty copy names no connection; sending it could only hit something unrelated.
+    if (endpoints == TcpEndpoints{})
+        return;
+    (void)m_source.DeleteConnection(endpoints);
+}
+
+QString AttemptPrompt::ProgramName() const
+{
+    return QString::fromStdString(qb::ProgramName(m_programPath));
+}
+
+int32_t AttemptPrompt::LocalPort() const
+{
+    return TcpTable::PortNumber(m_connection.LocalPort);
+}
+
+int32_t AttemptPrompt::RemotePort() const
+{
+    return TcpTable::PortNumber(m_connection.RemotePort);
+}
+
+QString AttemptPrompt::RemoteAddress() const
+{
+    return QString::fromStdString(FormatIPv4(m_connection.RemoteAddr));
+}
+
+} // namespace qb

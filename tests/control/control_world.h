@@ -1,0 +1,107 @@
+#pragma once
+// Access control on the fake platform: a rule store in a private settings folder, the connection table,
+// counted thread suspension and the desktop's processes.
+#include "control/access_control.h"
+#include "control/applications_model.h"
+#include "control/process_freezer.h"
+#include "control/rule_store.h"
+#include "fakes/fake_desktop_processes.h"
+#include "fakes/fake_tcp_table.h"
+#include "fakes/fake_thread_control.h"
+#include "monitor/tcp_table.h"
+#include "shell/settings_store.h"
+#include "support/temp_home.h"
+
+#include <arpa/inet.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qb::test {
+
+// Endpoints of a connection as the table delivers them: addresses and ports in network order.
+inline ConnectionRecord Record(uint32_t pid, const char* remote, uint16_t remotePort, uint16_t localPort)
+{
+    ConnectionRecord record;
+    record.PID = pid;
+    record.LocalAddr = inet_addr("10.0.0.2");
+    record.LocalPort = htons(localPort);
+    record.RemoteAddr = inet_addr(remote);
+    record.RemotePort = htons(remotePort);
+    record.State = "5";
+    return record;
+}
+
+inline TcpEndpoints EndpointsOf(const ConnectionRecord& record)
+{
+    return {record.LocalAddr, record.LocalPort, record.RemoteAddr, record.RemotePort};
+}
+
+class ControlWorld {
+public:
+    ControlWorld()
+        : settings(std::make_unique<SettingsStore>()),
+          rules(std::make_unique<RuleStore>(*settings, Dialogs())), model(*rules), table(source),
+          freezer(threads), access(*rules, table, freezer, desktop)
+    {
+        threads.selfPid = 1;
+        rules->UpdatePrograms();
+        access.OpenPrompt = [this](const std::string& path, int16_t index) {
+            opened.emplace_back(path, index);
+        };
+    }
+
+    RuleStoreDialogs Dialogs()
+    {
+        return {[this](const QString& question) {
+                    questions << question;
+                    return answer;
+                },
+                [](const QString&) {}};
+    }
+
+    // Puts a connection of process `pid` (with one thread, pid * 10) into `slot`.
+    void Connect(int slot, uint32_t pid, const char* remote = "93.184.216.34", uint16_t remotePort = 80,
+                 uint16_t localPort = 40000)
+    {
+        table.Connections[static_cast<std::size_t>(slot)] = Record(pid, remote, remotePort, localPort);
+        threads.threadsOf[pid] = {pid * 10};
+    }
+    void AddRule(const QString& path, int16_t status)
+    {
+        ASSERT_TRUE(rules->AddProgram(path, status));
+        rules->UpdatePrograms();
+    }
+    bool Frozen(uint32_t pid) const { return !threads.Running(pid); }
+    int SuspendCount(uint32_t pid) { return threads.suspendCount[pid * 10]; }
+    QString OnDisk(const QString& key) const
+    {
+        const QString text = QString::fromUtf8(TempHome::ReadAll(settings->FilePath(kFirewallApplication)));
+        bool inPrograms = false;
+        for (const QString& line : text.split(u'\n')) {
+            if (line.startsWith(u'['))
+                inPrograms = line == "[Programs]";
+            else if (inPrograms && line.startsWith(key + "="))
+                return line.mid(key.size() + 1);
+        }
+        return "<absent>";
+    }
+
+    TempHome home;
+    QStringList questions;
+    bool answer = true;
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<RuleStore> rules;
+    ApplicationsModel model;
+    FakeTcpTable source;
+    TcpTable table;
+    FakeThreadControl threads;
+    ProcessFreezer freezer;
+    FakeDesktopProcesses desktop;
+    AccessControl access;
+    std::vector<std::pair<std::string, int16_t>> opened;
+};
+
+} // namespace qb::test
