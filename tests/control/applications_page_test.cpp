@@ -3,7 +3,7 @@
 #include "control/rule_questions_dialog.h"
 #include "controls/page_geometry.h"
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
+#include "support/pointer.h"
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
 

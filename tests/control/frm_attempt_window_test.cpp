@@ -4,7 +4,7 @@
 #include "controls/image_string.h"
 #include "controls/images/given_images.h"
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
+#include "support/pointer.h"
 #include "controls/user_control7.h"
 #include "fakes/fake_host_lookup.h"
 #include "monitor/program_icons_gui.h"

@@ -23,7 +23,12 @@ TEST(DesktopProcessesTest, TheDisplayServerWindowManagerAndTrayHostAreFoundInNam
     if (!session.Start(&why) || !session.StartWindowManager(&why) || !session.StartTrayHost(&why))
         GTEST_SKIP() << why;
     LinuxDesktopProcesses desktop(session.Display(), "");
-    const std::vector<uint32_t> pids = desktop.Pids();
+    // trayer names its window before it owns the tray selection: give it a moment.
+    std::vector<uint32_t> pids = desktop.Pids();
+    for (int i = 0; i < 100 && !Contains(pids, session.TrayHostPid()); ++i) {
+        ::usleep(20000);
+        pids = desktop.Pids();
+    }
     EXPECT_TRUE(Contains(pids, ::getpid()));
     EXPECT_TRUE(Contains(pids, session.ServerPid()));
     EXPECT_TRUE(Contains(pids, session.WindowManagerPid()));

@@ -51,9 +51,9 @@ uint32_t OwnerOfWindow(xcb_connection_t* c, xcb_window_t window)
         return 0;
     if (const uint32_t pid = Property32(c, window, Atom(c, "_NET_WM_PID"), XCB_ATOM_CARDINAL))
         return pid;
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    xcb_res_client_id_spec_t wanted{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     ReplyPtr<xcb_res_query_client_ids_reply_t> reply(
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr), &std::free);
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &wanted), nullptr), &std::free);
     if (!reply)
         return 0;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem > 0;
