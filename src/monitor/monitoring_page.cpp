@@ -113,7 +113,6 @@ bool MonitoringPage::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
         // A click into the list is the list taking the focus, even where the window system is slow
         // to say so.
-        m_filledOnPress = false;
         EnableButtons();
     }
     return QWidget::eventFilter(watched, event);
@@ -184,17 +183,17 @@ const MonitorRow* MonitoringPage::SelectedRow() const
 
 void MonitoringPage::OnCurrentItemChanged(QTreeWidgetItem* current)
 {
-    // Keyboard moves and the press of a click both land here; the click's release then adds nothing.
-    if (const MonitorRow* row = RowOf(current)) {
-        m_filledOnPress = true;
-        m_pane->ShowConnection(*row);
+    // A mouse press makes the row current before it selects it, and taking the focus makes the first
+    // row current without selecting it: only keyboard moves arrive here already selected. Clicks are
+    // handled on release.
+    if (current != nullptr && current->isSelected()) {
+        if (const MonitorRow* row = RowOf(current))
+            m_pane->ShowConnection(*row);
     }
 }
 
 void MonitoringPage::OnItemClicked(QTreeWidgetItem* item)
 {
-    if (std::exchange(m_filledOnPress, false))
-        return;
     if (const MonitorRow* row = RowOf(item))
         m_pane->ShowConnection(*row);
 }

@@ -100,7 +100,6 @@ private:
     ConnectionActions m_actions;
     std::vector<MonitorRow> m_rows;
     MonitorRow m_menuRow;
-    bool m_filledOnPress = false; // the pane followed the press; the click that ends it adds nothing
 
     UserControl2* m_banner = nullptr;
     QTreeWidget* m_list = nullptr;

@@ -17,6 +17,7 @@
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTreeWidget>
 
@@ -111,6 +112,7 @@ TEST_F(MonitoringPageTest, TheButtonsStayDisabledUntilTheListFirstTakesTheFocus)
     QApplication::sendEvent(List(), &focusIn);
     EXPECT_TRUE(page.UserControl72()->Enabled());
     EXPECT_TRUE(page.UserControl71()->Enabled());
+    EXPECT_EQ(page.Pane()->Label7(0)->text(), "Name: "); // taking the focus chooses no row
     QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(List(), &focusOut);
     page.SetRows({});
@@ -140,6 +142,10 @@ TEST_F(MonitoringPageTest, ClickingARowFillsThePaneAndEnablesTheButtons)
     ClickRow(0);
     EXPECT_EQ(page.Pane()->Label7(0)->text(), "Name: curl");
     EXPECT_EQ(page.Pane()->Label7(3)->text(), "PID: 42");
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(List(), &down);
+    EXPECT_EQ(page.Pane()->SelectedConnection().slot, 1); // the pane follows the keyboard too
+    EXPECT_EQ(page.Pane()->Label7(0)->text(), "Name: ");
 }
 
 TEST_F(MonitoringPageTest, ARebuildKeepsTheSelectionOnTheSameConnectionOnly)
