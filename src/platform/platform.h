@@ -4,6 +4,7 @@
 #include "platform/file_info_source.h"
 #include "platform/interface_table_source.h"
 #include "platform/process_source.h"
+#include "platform/process_terminator.h"
 #include "platform/tcp_table_source.h"
 #include "platform/thread_control.h"
 
@@ -14,6 +15,7 @@ namespace qb {
 struct Platform {
     std::unique_ptr<TcpTableSource> tcpTable;
     std::unique_ptr<ProcessSource> processes;
+    std::unique_ptr<ProcessTerminator> terminator;
     std::unique_ptr<FileInfoSource> files;
     std::unique_ptr<ThreadControl> threads;
     std::unique_ptr<InterfaceTableSource> interfaces;

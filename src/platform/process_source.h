@@ -16,6 +16,10 @@ public:
     // Full path of the process's executable; nullopt for a process that has ended, a kernel thread, a
     // zombie or one the user may not inspect.
     [[nodiscard]] virtual std::optional<std::string> ExecutablePath(uint32_t pid) = 0;
+    // When the process started, in the system's own unit; two processes that share a pid one after the
+    // other differ in it. nullopt for a process that has ended or cannot be read, and from sources that
+    // cannot tell (the default).
+    [[nodiscard]] virtual std::optional<uint64_t> StartTime(uint32_t /*pid*/) { return std::nullopt; }
 };
 
 } // namespace qb

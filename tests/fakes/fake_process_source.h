@@ -13,6 +13,7 @@ class FakeProcessSource final : public ProcessSource {
 public:
     std::vector<uint32_t> order;
     std::map<uint32_t, std::string> paths;
+    std::map<uint32_t, uint64_t> startTimes; // a pid without one reads as ended
     bool failList = false;
     int pathLookups = 0;
 
@@ -33,6 +34,13 @@ public:
         ++pathLookups;
         const auto it = paths.find(pid);
         if (it == paths.end())
+            return std::nullopt;
+        return it->second;
+    }
+    std::optional<uint64_t> StartTime(uint32_t pid) override
+    {
+        const auto it = startTimes.find(pid);
+        if (it == startTimes.end())
             return std::nullopt;
         return it->second;
     }

@@ -4,6 +4,7 @@
 #include "platform/linux/file_info_linux.h"
 #include "platform/linux/interface_table_linux.h"
 #include "platform/linux/process_source_linux.h"
+#include "platform/linux/process_terminator_linux.h"
 #include "platform/linux/tcp_table_linux.h"
 #include "platform/linux/thread_control_linux.h"
 
@@ -42,6 +43,7 @@ Platform MakeLinuxPlatform(const std::string& stateFolder)
     Platform platform;
     platform.tcpTable = std::make_unique<LinuxTcpTable>();
     platform.processes = std::make_unique<LinuxProcessSource>();
+    platform.terminator = std::make_unique<LinuxProcessTerminator>();
     auto files = std::make_unique<LinuxFileInfo>();
     files->Prefetch();
     platform.files = std::move(files);

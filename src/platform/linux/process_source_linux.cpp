@@ -1,5 +1,7 @@
 #include "platform/linux/process_source_linux.h"
 
+#include "platform/linux/thread_control_linux.h"
+
 #include <dirent.h>
 #include <limits.h>
 #include <unistd.h>
@@ -37,6 +39,11 @@ std::optional<std::string> LinuxProcessSource::ExecutablePath(uint32_t pid)
     if (length <= 0 || length >= static_cast<ssize_t>(sizeof target))
         return std::nullopt;
     return StripDeletedSuffix(std::string(target, static_cast<std::size_t>(length)));
+}
+
+std::optional<uint64_t> LinuxProcessSource::StartTime(uint32_t pid)
+{
+    return ProcessStartTime(m_procRoot, pid);
 }
 
 std::string StripDeletedSuffix(std::string target)

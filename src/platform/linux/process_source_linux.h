@@ -13,6 +13,8 @@ public:
     explicit LinuxProcessSource(std::string procRoot = "/proc");
     std::optional<std::vector<uint32_t>> ListProcesses() override;
     std::optional<std::string> ExecutablePath(uint32_t pid) override;
+    // Clock ticks since boot, from /proc/<pid>/stat.
+    std::optional<uint64_t> StartTime(uint32_t pid) override;
 
 private:
     std::string m_procRoot;

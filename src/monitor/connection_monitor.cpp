@@ -1,0 +1,126 @@
+#include "monitor/connection_monitor.h"
+
+#include "monitor/text_format.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace qb {
+namespace {
+
+// Clears a flag however the scope is left.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+ConnectionMonitor::ConnectionMonitor(TcpTable& table, OwnerResolver& resolver, ProcessSource& processes,
+                                     MonitorHooks hooks)
+    : m_table(table), m_resolver(resolver), m_processes(processes), m_hooks(std::move(hooks))
+{
+}
+
+QString ConnectionMonitor::TrayTipText(int32_t rowCount)
+{
+    return QStringLiteral("Quillbrook Personal Firewall: Monitoring ") + QString::number(rowCount) +
+           QStringLiteral(" connections");
+}
+
+void ConnectionMonitor::NotOnline(bool online)
+{
+    if (!online) {
+        m_onlineFlag = false;
+        if (m_hooks.ShowOfflinePanel)
+            m_hooks.ShowOfflinePanel(true);
+        return;
+    }
+    const bool cameOnline = !m_onlineFlag;
+    m_onlineFlag = true;
+    if (m_hooks.ShowOfflinePanel)
+        m_hooks.ShowOfflinePanel(false);
+    if (cameOnline && m_hooks.StartTimer2)
+        m_hooks.StartTimer2();
+    // During a refresh the fetch leaves the snapshot alone and reports no change; the tick after the
+    // refresh sees the new count.
+    if (m_table.FetchTcpTable())
+        RefreshList();
+}
+
+void ConnectionMonitor::RefreshList()
+{
+    if (!m_onlineFlag || IsUnloaded())
+        return;
+    if (m_refreshing) {
+        m_refreshPending = true;
+        return;
+    }
+    do {
+        m_refreshPending = false;
+        RunRefresh();
+        if (IsUnloaded()) {
+            m_refreshPending = false;
+            if (m_hooks.Unload)
+                m_hooks.Unload();
+            return;
+        }
+    } while (m_refreshPending && m_onlineFlag);
+    m_refreshPending = false;
+}
+
+void ConnectionMonitor::RunRefresh()
+{
+    FlagScope refreshing(m_refreshing);
+    TcpTable::ReadGuard guard(m_table);
+    m_table.ConvertTcpTable();
+    m_resolver.ResolveOwners();
+    if (m_hooks.SetTrayTip)
+        m_hooks.SetTrayTip(TrayTipText(m_table.RowCount()));
+    m_rows = BuildRows();
+    if (m_hooks.ShowRows)
+        m_hooks.ShowRows(m_rows);
+}
+
+std::vector<MonitorRow> ConnectionMonitor::BuildRows()
+{
+    std::vector<MonitorRow> rows;
+    std::unordered_map<uint32_t, std::optional<uint64_t>> startTimes;
+    const int32_t last = m_table.MonitoredCount();
+    for (int32_t i = 0; i <= last; ++i) {
+        const ConnectionRecord& slot = m_table.Connections[static_cast<std::size_t>(i)];
+        // An empty state is a slot the conversion emptied: it names no connection.
+        if (slot.State.empty() || slot.State == "2")
+            continue;
+        MonitorRow row;
+        row.slot = static_cast<int16_t>(i);
+        row.path = QString::fromStdString(slot.Path);
+        row.text = row.path.isEmpty() ? QStringLiteral("Unknown")
+                                      : QString::fromStdString(ProgramName(slot.Path)) + " (" +
+                                            QString::number(TcpTable::PortNumber(slot.LocalPort)) + ")";
+        row.remote = QString::fromStdString(FormatIPv4(slot.RemoteAddr)) + ":" +
+                     QString::number(TcpTable::PortNumber(slot.RemotePort));
+        row.endpoints = TcpEndpoints{slot.LocalAddr, slot.LocalPort, slot.RemoteAddr, slot.RemotePort};
+        row.pid = slot.PID;
+        if (row.pid != 0) {
+            // Read once per process and refresh: the actions on a row check it before they signal.
+            auto known = startTimes.find(row.pid);
+            if (known == startTimes.end())
+                known = startTimes.emplace(row.pid, m_processes.StartTime(row.pid)).first;
+            row.startTime = known->second;
+        }
+        rows.push_back(std::move(row));
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const MonitorRow& a, const MonitorRow& b) {
+        return QString::compare(a.text, b.text, Qt::CaseInsensitive) < 0;
+    });
+    return rows;
+}
+
+} // namespace qb

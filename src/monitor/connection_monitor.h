@@ -1,0 +1,81 @@
+#pragma once
+// The live connection list: the online check's consequences, and the rebuild that converts the table,
+// resolves owners (where the access decision runs) and produces the rows the Monitoring page shows.
+#include "monitor/owner_resolver.h"
+#include "monitor/tcp_table.h"
+#include "platform/process_source.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace qb {
+
+// One row of the list as it was built: the texts it shows and the connection and process it stands for,
+// so that actions on the row reach that connection even after its slot was reused.
+struct MonitorRow {
+    int16_t slot = 0;       // the row's tag: the slot it was built from
+    QString text;           // column 1: "name (local port)", or "Unknown" without a program path
+    QString remote;         // column 2: "a.b.c.d:port"
+    QString path;           // the owner's executable; empty for "Unknown"
+    TcpEndpoints endpoints; // as the table delivers them (network order)
+    uint32_t pid = 0;
+    std::optional<uint64_t> startTime; // of `pid` when the row was built; nullopt when it could not be read
+    bool operator==(const MonitorRow&) const = default;
+};
+
+// What the monitor needs from the main window. Every hook may be left empty.
+struct MonitorHooks {
+    std::function<bool()> Unloaded;                               // the window is closing for good
+    std::function<void()> Unload;                                 // a refresh ended after Unloaded was set
+    std::function<void(const QString& tip)> SetTrayTip;           // the tray icon's tooltip
+    std::function<void(bool visible)> ShowOfflinePanel;           // Picture4, "No connection was found"
+    std::function<void()> StartTimer2;                            // the machine came online
+    std::function<void(const std::vector<MonitorRow>&)> ShowRows; // the rebuilt list, in list order
+};
+
+// `Timer1`'s work and `RefreshList`. A refresh never nests: a request that arrives while one runs (from a
+// nested event loop inside the access decision, say) is kept, and the requests kept during one refresh
+// are run as one more refresh when it ends. While a refresh runs, the table's snapshot stays in place.
+// UI thread only.
+class ConnectionMonitor {
+public:
+    ConnectionMonitor(TcpTable& table, OwnerResolver& resolver, ProcessSource& processes, MonitorHooks hooks);
+
+    // "Quillbrook Personal Firewall: Monitoring <rowCount> connections".
+    static QString TrayTipText(int32_t rowCount);
+
+    bool OnlineFlag() const { return m_onlineFlag; }
+    // Start-up records the first online state here; no hook runs.
+    void SetOnlineFlag(bool online) { m_onlineFlag = online; }
+    bool Refreshing() const { return m_refreshing; }
+
+    // Records the online state and shows the offline panel while offline. Online: starts Timer2 when the
+    // machine was offline before, fetches the table and rebuilds the list when its row count changed.
+    // Nothing is fetched while offline.
+    void NotOnline(bool online);
+    // Rebuilds the list from the current snapshot; does nothing while offline or once Unloaded.
+    void RefreshList();
+
+    // The rows of the last rebuild, in list order.
+    const std::vector<MonitorRow>& Rows() const { return m_rows; }
+
+private:
+    void RunRefresh();
+    std::vector<MonitorRow> BuildRows();
+    bool IsUnloaded() const { return m_hooks.Unloaded && m_hooks.Unloaded(); }
+
+    TcpTable& m_table;
+    OwnerResolver& m_resolver;
+    ProcessSource& m_processes;
+    MonitorHooks m_hooks;
+    std::vector<MonitorRow> m_rows;
+    bool m_onlineFlag = false;
+    bool m_refreshing = false;
+    bool m_refreshPending = false;
+};
+
+} // namespace qb

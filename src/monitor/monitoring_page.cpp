@@ -1,0 +1,257 @@
+#include "monitor/monitoring_page.h"
+
+#include "controls/image_string.h"
+#include "controls/images/picture_catalogue.h"
+#include "controls/page_geometry.h"
+#include "controls/plain_text.h"
+#include "controls/user_control2.h"
+#include "controls/user_control7.h"
+#include "monitor/details_pane.h"
+#include "monitor/program_icons_gui.h"
+#include "monitor/text_format.h"
+#include "net/mod_wsk.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QTreeWidget>
+
+namespace qb {
+namespace {
+
+constexpr int kRowRole = Qt::UserRole + 1; // index into the page's rows
+constexpr QRect kListGeometry{kPageMargin, kPageContentTop, 560, 180};
+constexpr int kButtonTop = kPageContentTop + 180 + 8;
+constexpr int kButtonWidth = 140;
+constexpr QPoint kPaneOrigin{kPageMargin, kButtonTop + 24 + 8};
+
+} // namespace
+
+MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
+    : QWidget(parent), m_echo(services.echo), m_icons(services.icons),
+      m_actions(services.tcpTable, services.terminator)
+{
+    setFixedSize(kPageSize);
+    m_banner = new UserControl2(this);
+    m_banner->setGeometry(QRect(QPoint(0, 0), kPageSize));
+    m_pool.setMaxThreadCount(1);
+    CreateList();
+    CreateButtons();
+    m_pane =
+        new DetailsPane(services.files, services.rules, services.icons, std::move(services.iphDNS), m_banner);
+    m_pane->move(kPaneOrigin);
+    // The question names a file, which may carry control characters.
+    m_actions.AskYesNo = [this](const QString& question) {
+        return AskYesNo && AskYesNo(EscapeControlCharacters(question));
+    };
+    connect(&m_icons, &ProgramIcons::IconReady, this, &MonitoringPage::OnIconReady);
+}
+
+MonitoringPage::~MonitoringPage()
+{
+    m_pool.waitForDone();
+}
+
+void MonitoringPage::CreateList()
+{
+    m_list = new QTreeWidget(m_banner);
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setGeometry(kListGeometry);
+    m_list->setColumnCount(2);
+    m_list->setHeaderHidden(true);
+    m_list->header()->setStretchLastSection(false);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->setColumnWidth(0, kColumn1Width);
+    m_list->setColumnWidth(1, kListGeometry.width() - kColumn1Width - kColumn2Margin);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    connect(m_list, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
+    connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { OnItemClicked(item); });
+    connect(m_list, &QTreeWidget::customContextMenuRequested, this, &MonitoringPage::OnContextMenu);
+
+    auto* offline = new QLabel(QStringLiteral("No connection was found"), m_banner);
+    offline->setObjectName(QStringLiteral("Picture4"));
+    offline->setAlignment(Qt::AlignCenter);
+    offline->setAutoFillBackground(true);
+    offline->setGeometry(kListGeometry);
+    offline->hide();
+    m_picture4 = offline;
+
+    m_menu = new QMenu(this);
+    m_ping = m_menu->addAction(QStringLiteral("Ping"));
+    connect(m_ping, &QAction::triggered, this, [this] { Ping(m_menuRow); });
+}
+
+void MonitoringPage::CreateButtons()
+{
+    m_closeConnection = new UserControl7(m_banner);
+    m_closeConnection->setGeometry(kPageMargin, kButtonTop, kButtonWidth, 24);
+    m_closeConnection->SetCaption(QStringLiteral("Zatvor pripojenie"));
+    m_closeProgram = new UserControl7(m_banner);
+    m_closeProgram->setGeometry(kPageMargin + kButtonWidth + 8, kButtonTop, kButtonWidth, 24);
+    m_closeProgram->SetCaption(QStringLiteral("Zatvor program"));
+    for (UserControl7* button : {m_closeConnection, m_closeProgram}) {
+        button->SetEnabled(false);
+        button->SubClassMe();
+    }
+    connect(m_closeConnection, &UserControl7::Click, this, &MonitoringPage::CloseSelectedConnection);
+    connect(m_closeProgram, &UserControl7::Click, this, &MonitoringPage::CloseSelectedProgram);
+}
+
+bool MonitoringPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list && event->type() == QEvent::FocusIn) {
+        EnableButtons();
+    } else if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // A click into the list is the list taking the focus, even where the window system is slow
+        // to say so.
+        EnableButtons();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MonitoringPage::EnableButtons()
+{
+    if (!m_closeConnection->Enabled())
+        m_closeConnection->SetEnabled(true);
+    if (!m_closeProgram->Enabled())
+        m_closeProgram->SetEnabled(true);
+}
+
+void MonitoringPage::SetRows(const std::vector<MonitorRow>& rows)
+{
+    std::optional<MonitorRow> selected;
+    if (const MonitorRow* row = SelectedRow())
+        selected = *row;
+    // Rebuilding is not the user choosing a row: the pane keeps what it shows.
+    const QSignalBlocker blocker(m_list);
+    m_list->clear();
+    m_rows = rows;
+    const QPixmap question = QPixmap::fromImage(ImageStringToImage(QLatin1StringView(images::kPicQuestion)));
+    QTreeWidgetItem* reselect = nullptr;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const MonitorRow& row = m_rows[i];
+        auto* item = new QTreeWidgetItem(m_list);
+        item->setText(0, EscapeControlCharacters(row.text));
+        item->setText(1, row.remote);
+        item->setData(0, kTagRole, static_cast<int>(row.slot));
+        item->setData(0, kRowRole, static_cast<qulonglong>(i));
+        item->setIcon(0, row.path.isEmpty() ? QIcon(question) : QIcon(m_icons.Icon(row.path, 16)));
+        if (selected && row.endpoints == selected->endpoints && row.pid == selected->pid)
+            reselect = item;
+    }
+    if (reselect)
+        m_list->setCurrentItem(reselect);
+    m_list->setColumnWidth(0, kColumn1Width);
+    m_list->setColumnWidth(1, m_list->width() - kColumn1Width - kColumn2Margin);
+}
+
+void MonitoringPage::SetOffline(bool offline)
+{
+    m_picture4->setVisible(offline);
+    if (offline)
+        m_picture4->raise();
+}
+
+void MonitoringPage::ClearList()
+{
+    SetRows({});
+}
+
+const MonitorRow* MonitoringPage::RowOf(const QTreeWidgetItem* item) const
+{
+    if (item == nullptr)
+        return nullptr;
+    bool ok = false;
+    const qulonglong index = item->data(0, kRowRole).toULongLong(&ok);
+    return ok && index < m_rows.size() ? &m_rows[index] : nullptr;
+}
+
+const MonitorRow* MonitoringPage::SelectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+    return selected.isEmpty() ? nullptr : RowOf(selected.front());
+}
+
+void MonitoringPage::OnCurrentItemChanged(QTreeWidgetItem* current)
+{
+    // A mouse press makes the row current before it selects it, and taking the focus makes the first
+    // row current without selecting it: only keyboard moves arrive here already selected. Clicks are
+    // handled on release.
+    if (current != nullptr && current->isSelected()) {
+        if (const MonitorRow* row = RowOf(current))
+            m_pane->ShowConnection(*row);
+    }
+}
+
+void MonitoringPage::OnItemClicked(QTreeWidgetItem* item)
+{
+    if (const MonitorRow* row = RowOf(item))
+        m_pane->ShowConnection(*row);
+}
+
+void MonitoringPage::OnIconReady(const QString& path)
+{
+    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = m_list->topLevelItem(i);
+        const MonitorRow* row = RowOf(item);
+        if (row != nullptr && row->path == path)
+            item->setIcon(0, QIcon(m_icons.Icon(path, 16)));
+    }
+}
+
+void MonitoringPage::CloseSelectedConnection()
+{
+    // The result is not shown; the row goes with the next refresh that sees the table change.
+    if (const MonitorRow* row = SelectedRow())
+        (void)m_actions.CloseConnection(*row);
+}
+
+void MonitoringPage::CloseSelectedProgram()
+{
+    // Copied first: answering the question runs the event loop, and a refresh may replace the rows.
+    if (const MonitorRow* row = SelectedRow()) {
+        const MonitorRow chosen = *row;
+        (void)m_actions.CloseProgram(chosen);
+    }
+}
+
+void MonitoringPage::OnContextMenu(const QPoint& position)
+{
+    const MonitorRow* row = RowOf(m_list->itemAt(position));
+    if (row == nullptr)
+        return;
+    m_menuRow = *row;
+    m_menu->popup(m_list->viewport()->mapToGlobal(position));
+}
+
+void MonitoringPage::Ping(const MonitorRow& row)
+{
+    const QString address = QString::fromStdString(FormatIPv4(row.endpoints.remoteAddr));
+    QPointer<MonitoringPage> self(this);
+    EchoService* echo = &m_echo;
+    // An echo waits up to half a second for its reply: never on the UI thread.
+    m_pool.start([self, echo, address] {
+        const std::optional<QString> text = ModWsk::PingIP(*echo, address);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, text] {
+                if (!self || !text)
+                    return;
+                if (self->ShowMessage)
+                    self->ShowMessage(*text);
+                emit self->PingAnswered(*text);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+} // namespace qb

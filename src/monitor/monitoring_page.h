@@ -1,0 +1,115 @@
+#pragma once
+// The "Monitoring" page of the main window: the connection list, the offline panel, the buttons that close
+// a connection or a program, a "Ping" context menu, and the details pane.
+#include "monitor/connection_actions.h"
+#include "monitor/connection_monitor.h"
+
+#include <QThreadPool>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace qb {
+
+class CDictionary;
+class DetailsPane;
+class EchoService;
+class FileInfoSource;
+class ProgramIcons;
+class RuleStore;
+class UserControl2;
+class UserControl7;
+
+// What the page uses; every reference must outlive it.
+struct MonitoringServices {
+    TcpTableSource& tcpTable;
+    ProcessTerminator& terminator;
+    EchoService& echo;
+    FileInfoSource& files;
+    RuleStore& rules;
+    ProgramIcons& icons;
+    std::function<CDictionary&()> iphDNS; // the main window's name cache, created on first use
+};
+
+// A widget of kPageSize whose banner fills it. Rows come from the monitor (SetRows); each keeps its slot
+// index as its tag and the connection and process it was built from, so the buttons act on those even
+// after the slot was reused. The buttons start disabled and are enabled for good when the list first
+// takes the focus. A ping runs on a worker thread. Outside text is shown as plain text. UI thread only.
+class MonitoringPage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTagRole = Qt::UserRole;   // the row's slot index
+    static constexpr int kColumn1Width = 2000 / 15; // the list's twips, in pixels
+    static constexpr int kColumn2Margin = 600 / 15;
+
+    explicit MonitoringPage(MonitoringServices services, QWidget* parent = nullptr);
+    ~MonitoringPage() override;
+
+    // A yes/no question shown as plain text (its text is already escaped); unset answers No.
+    std::function<bool(const QString& question)> AskYesNo;
+    // A message shown as plain text (the ping's result).
+    std::function<void(const QString& text)> ShowMessage;
+
+    // MonitorHooks::ShowRows: replaces the list's rows, keeping the selection on the row built from the
+    // same connection and process when there is one.
+    void SetRows(const std::vector<MonitorRow>& rows);
+    // MonitorHooks::ShowOfflinePanel: Picture4 over the list.
+    void SetOffline(bool offline);
+    // Start-up while offline: the list is emptied.
+    void ClearList();
+
+    UserControl2* Banner() const { return m_banner; }
+    QTreeWidget* ListView1() const { return m_list; }
+    QWidget* Picture4() const { return m_picture4; }
+    UserControl7* UserControl72() const { return m_closeConnection; } // "Zatvor pripojenie"
+    UserControl7* UserControl71() const { return m_closeProgram; }    // "Zatvor program"
+    DetailsPane* Pane() const { return m_pane; }
+    QMenu* ContextMenu() const { return m_menu; }
+    QAction* PingAction() const { return m_ping; }
+    // The row behind a list item; nullptr for an item of no row.
+    const MonitorRow* RowOf(const QTreeWidgetItem* item) const;
+
+signals:
+    // The ping's result was handed to ShowMessage.
+    void PingAnswered(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateList();
+    void CreateButtons();
+    void EnableButtons();
+    void OnCurrentItemChanged(QTreeWidgetItem* current);
+    void OnItemClicked(QTreeWidgetItem* item);
+    void OnContextMenu(const QPoint& position);
+    void OnIconReady(const QString& path);
+    void CloseSelectedConnection();
+    void CloseSelectedProgram();
+    void Ping(const MonitorRow& row);
+    const MonitorRow* SelectedRow() const;
+
+    EchoService& m_echo;
+    ProgramIcons& m_icons;
+    ConnectionActions m_actions;
+    std::vector<MonitorRow> m_rows;
+    MonitorRow m_menuRow;
+
+    UserControl2* m_banner = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QWidget* m_picture4 = nullptr;
+    UserControl7* m_closeConnection = nullptr;
+    UserControl7* m_closeProgram = nullptr;
+    DetailsPane* m_pane = nullptr;
+    QMenu* m_menu = nullptr;
+    QAction* m_ping = nullptr;
+    QThreadPool m_pool;
+};
+
+} // namespace qb

@@ -1,0 +1,26 @@
+#pragma once
+#include "platform/process_terminator.h"
+
+#include <map>
+#include <vector>
+
+namespace qb::test {
+
+// Running processes as pid → start time; Terminate ends a process whose start time matches.
+class FakeProcessTerminator final : public ProcessTerminator {
+public:
+    std::map<uint32_t, uint64_t> running;
+    std::vector<uint32_t> terminated;
+
+    bool Terminate(uint32_t pid, uint64_t startTime) override
+    {
+        const auto it = running.find(pid);
+        if (it == running.end() || it->second != startTime)
+            return false;
+        running.erase(it);
+        terminated.push_back(pid);
+        return true;
+    }
+};
+
+} // namespace qb::test

@@ -1,0 +1,125 @@
+#include "integration/loopback.h"
+#include "monitor/connection_actions.h"
+#include "monitor/connection_monitor.h"
+#include "platform/linux/process_source_linux.h"
+#include "platform/linux/process_terminator_linux.h"
+#include "platform/linux/tcp_table_linux.h"
+#include "support/net_namespace.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
+
+namespace qb {
+namespace {
+
+using test::ChildProcess;
+
+// A child that connects to `port` over loopback and then becomes "sleep", keeping the connection: its row
+// must carry the new executable's name, not the test's.
+std::unique_ptr<ChildProcess> SleepWithConnection(uint16_t port)
+{
+    return std::make_unique<ChildProcess>([port] {
+        const int fd = test::Connect(port);
+        ::fcntl(fd, F_SETFD, 0); // keep it across exec
+        ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
+        ::_exit(127);
+    });
+}
+
+bool WaitFor(const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgramEndsItInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    uint16_t port = 0;
+    const int listener = test::Listen(port);
+    auto child = SleepWithConnection(port);
+    const int accepted = test::Accept(listener);
+    const auto pid = static_cast<uint32_t>(child->Pid());
+    linux_os::LinuxProcessSource processes;
+    ASSERT_TRUE(WaitFor([&] { return processes.ExecutablePath(pid).value_or("").ends_with("/sleep"); }));
+
+    linux_os::LinuxTcpTable source;
+    TcpTable table(source);
+    OwnerResolver resolver(table, processes);
+    MonitorHooks hooks;
+    QString tip;
+    hooks.SetTrayTip = [&](const QString& text) { tip = text; };
+    ConnectionMonitor monitor(table, resolver, processes, hooks);
+    monitor.NotOnline(true);
+
+    const MonitorRow* found = nullptr;
+    for (const MonitorRow& row : monitor.Rows()) {
+        if (row.pid == pid)
+            found = &row;
+    }
+    ASSERT_NE(found, nullptr);
+    const MonitorRow row = *found;
+    EXPECT_TRUE(row.text.startsWith("sleep (")) << row.text.toStdString();
+    EXPECT_EQ(row.remote, "127.0.0.1:" + QString::number(port));
+    EXPECT_EQ(tip, "Quillbrook Personal Firewall: Monitoring 3 connections"); // listener, both ends
+    ASSERT_TRUE(row.startTime.has_value());
+
+    linux_os::LinuxProcessTerminator terminator;
+    ConnectionActions actions(source, terminator);
+    QStringList questions;
+    actions.AskYesNo = [&](const QString& question) {
+        questions << question;
+        return true;
+    };
+    MonitorRow older = row;
+    older.startTime = *row.startTime - 1; // as if the pid had been reused since the row was built
+    EXPECT_EQ(actions.CloseProgram(older), ConnectionActions::CloseProgramResult::Refused);
+    EXPECT_EQ(child->State(), 'S');
+
+    EXPECT_EQ(actions.CloseProgram(row), ConnectionActions::CloseProgramResult::Ended);
+    EXPECT_EQ(questions.back(), "Are you sure you want to close sleep ?");
+    EXPECT_TRUE(child->WaitForState('Z', 2000));
+    ::close(accepted);
+    ::close(listener);
+}
+
+TEST(MonitorIntegrationTest, AFrozenProgramStillEndsWhenClosedInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    // A child that handles SIGTERM itself can only do so once it runs again.
+    auto child = std::make_unique<ChildProcess>([] {
+        ::signal(SIGTERM, [](int) { ::_exit(0); });
+        for (;;)
+            ::pause();
+    });
+    const auto pid = static_cast<uint32_t>(child->Pid());
+    linux_os::LinuxProcessSource processes;
+    ASSERT_TRUE(WaitFor([&] { return child->State() == 'S'; }));
+    const auto startTime = processes.StartTime(pid);
+    ASSERT_TRUE(startTime.has_value());
+    ASSERT_EQ(::kill(child->Pid(), SIGSTOP), 0);
+    ASSERT_TRUE(child->WaitForState('T', 2000));
+
+    linux_os::LinuxProcessTerminator terminator;
+    EXPECT_TRUE(terminator.Terminate(pid, *startTime));
+    EXPECT_TRUE(child->WaitForState('Z', 2000));
+    EXPECT_FALSE(terminator.Terminate(pid, *startTime + 1));
+    EXPECT_FALSE(terminator.Terminate(static_cast<uint32_t>(::getpid()),
+                                      *processes.StartTime(static_cast<uint32_t>(::getpid()))));
+}
+
+} // namespace
+} // namespace qb

@@ -1,0 +1,108 @@
+#pragma once
+// What the Monitoring page and its details pane stand on, in memory: fake files, a rule store and a name
+// cache in a private home, fake look-ups, and program icons from a private desktop entry (curl's icon is
+// plain red once it has been found).
+#include "control/rule_store.h"
+#include "fakes/fake_file_info.h"
+#include "fakes/fake_host_lookup.h"
+#include "monitor/connection_monitor.h"
+#include "monitor/program_icons_gui.h"
+#include "net/dictionary.h"
+#include "shell/settings_store.h"
+#include "support/temp_home.h"
+#include "support/wait_until.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+
+#include <arpa/inet.h>
+
+#include <memory>
+
+namespace qb::test {
+
+inline constexpr auto kCurl = "/usr/bin/curl";
+
+inline MonitorRow MakeRow(int16_t slot, const QString& path, uint32_t pid, uint16_t localPort,
+                          const char* remote, uint16_t remotePort)
+{
+    MonitorRow row;
+    row.slot = slot;
+    row.path = path;
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    row.text = path.isEmpty() ? QStringLiteral("Unknown") : name + " (" + QString::number(localPort) + ")";
+    row.remote = QString::fromLatin1(remote) + ":" + QString::number(remotePort);
+    row.endpoints =
+        TcpEndpoints{::inet_addr("10.0.0.2"), htons(localPort), ::inet_addr(remote), htons(remotePort)};
+    row.pid = pid;
+    row.startTime = 1000 + pid;
+    return row;
+}
+
+// The colour in the middle of a label's pixmap; invalid when it shows none.
+inline QColor PixmapCentre(const QLabel* label)
+{
+    const QPixmap pixmap = label->pixmap();
+    if (pixmap.isNull())
+        return {};
+    return pixmap.toImage().pixelColor(pixmap.width() / 2, pixmap.height() / 2);
+}
+
+class MonitoringFixture : public ::testing::Test {
+protected:
+    TempHome home;
+    SettingsStore settings;
+    RuleStore rules{settings, {}};
+    FakeHostLookup lookup;
+    FakeFileInfo files;
+    std::unique_ptr<CDictionary> dictionary;
+    std::unique_ptr<ProgramIcons> icons;
+    int dictionaryUses = 0;
+
+    MonitoringFixture()
+    {
+        const QString root = home.Path();
+        QImage red(32, 32, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        EXPECT_TRUE(red.save(root + "/red.png"));
+        QDir().mkpath(root + "/apps");
+        TempHome::WriteAll(
+            root + "/apps/curl.desktop",
+            ("[Desktop Entry]\nType=Application\nIcon=" + root + "/red.png\nExec=" + kCurl + "\n").toUtf8());
+        icons = std::make_unique<ProgramIcons>(QStringList{root + "/apps"});
+        files.files[kCurl] = FileFacts{false, 2048};
+        files.versions[kCurl] = FileVersion{(7u << 16) | 88u, (1u << 16) | 2u};
+        files.files["/usr/bin/noversion"] = FileFacts{false, 100};
+    }
+
+    // The cache is made on first use, as the main window's is.
+    std::function<CDictionary&()> Dictionary()
+    {
+        return [this]() -> CDictionary& {
+            ++dictionaryUses;
+            if (!dictionary)
+                dictionary = std::make_unique<CDictionary>(settings, lookup, home.Path() + "/");
+            return *dictionary;
+        };
+    }
+    // A blocking rule for `path` that has seen `attempts` connections.
+    void AddRule(const QString& path, int attempts)
+    {
+        ASSERT_TRUE(rules.AddProgram(path, 0));
+        rules.UpdatePrograms();
+        const int slot = rules.CheckProgramID(path);
+        for (int i = 0; i < attempts; ++i)
+            rules.CountAttempt(slot);
+    }
+    bool WaitForIcon(const QString& path)
+    {
+        icons->Icon(path, 16);
+        return WaitUntil([&] { return icons->Known(path); }, std::chrono::seconds(5));
+    }
+};
+
+} // namespace qb::test
