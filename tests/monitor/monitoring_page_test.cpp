@@ -2,7 +2,7 @@
 #include "controls/images/picture_catalogue.h"
 #include "controls/page_geometry.h"
 #include "controls/picture_box.h"
-#include "controls/pointer.h"
+#include "support/pointer.h"
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
 #include "fakes/fake_echo_service.h"
