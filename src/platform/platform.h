@@ -1,8 +1,11 @@
 #pragma once
 // The operating-system services the logic calls, as one bundle the program creates at start.
 #include "platform/connectivity.h"
+#include "platform/desktop_processes.h"
+#include "platform/echo_service.h"
 #include "platform/file_info_source.h"
 #include "platform/interface_table_source.h"
+#include "platform/name_resolver.h"
 #include "platform/process_source.h"
 #include "platform/process_terminator.h"
 #include "platform/tcp_table_source.h"
@@ -20,6 +23,9 @@ struct Platform {
     std::unique_ptr<ThreadControl> threads;
     std::unique_ptr<InterfaceTableSource> interfaces;
     std::unique_ptr<Connectivity> connectivity;
+    std::unique_ptr<DesktopProcesses> desktop;
+    std::unique_ptr<EchoService> echo;
+    std::shared_ptr<NameResolver> resolver; // shared with the look-up threads
 };
 
 } // namespace qb

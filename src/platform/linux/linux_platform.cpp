@@ -1,7 +1,10 @@
 #include "platform/linux/linux_platform.h"
 
 #include "platform/linux/connectivity_linux.h"
+#include "platform/linux/desktop_processes_linux.h"
 #include "platform/linux/file_info_linux.h"
+#include "platform/linux/getnameinfo_resolver.h"
+#include "platform/linux/icmp_echo.h"
 #include "platform/linux/interface_table_linux.h"
 #include "platform/linux/process_source_linux.h"
 #include "platform/linux/process_terminator_linux.h"
@@ -54,6 +57,13 @@ Platform MakeLinuxPlatform(const std::string& stateFolder)
     platform.interfaces = std::make_unique<LinuxInterfaceTable>();
     platform.connectivity =
         std::make_unique<LinuxConnectivity>(Env, HomeRelative("XDG_CONFIG_HOME", "/.config"));
+    const std::string wayland = Env("WAYLAND_DISPLAY");
+    const std::string waylandSocket =
+        wayland.empty() ? std::string()
+                        : (wayland[0] == '/' ? wayland : Env("XDG_RUNTIME_DIR") + "/" + wayland);
+    platform.desktop = std::make_unique<LinuxDesktopProcesses>(Env("DISPLAY"), waylandSocket);
+    platform.echo = std::make_unique<IcmpEcho>();
+    platform.resolver = std::make_shared<GetnameinfoResolver>();
     return platform;
 }
 

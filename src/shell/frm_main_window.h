@@ -1,0 +1,137 @@
+#pragma once
+// The main window: the composition root of the running program. It owns the logic objects (connection
+// table, owner resolution, rule store, access control, freezer, host-name cache, interface table, meter,
+// graph) and the pages, drives them with its timers, and offers the public names other windows use.
+#include "control/access_control.h"
+#include "control/process_freezer.h"
+#include "monitor/connection_monitor.h"
+#include "monitor/owner_resolver.h"
+#include "monitor/program_icons_gui.h"
+#include "monitor/tcp_table.h"
+#include "traffic/class1_widget.h"
+#include "traffic/ip_helper.h"
+#include "traffic/transfer_meter.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace qb {
+
+class ApplicationsPage;
+class CDictionary;
+class DataTransferPage;
+class MonitoringPage;
+class NavigationPane;
+class OptionsPage;
+class PromptList;
+class RuleStore;
+class SettingsStore;
+class ThreadedHostLookup;
+class UserControl2;
+class UserControl6;
+struct Platform;
+
+// UI thread only. The platform and the settings store must outlive the window.
+class FrmMain : public QWidget {
+    Q_OBJECT
+public:
+    FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // Seams the application shell fills: the tray icon's tooltip, the help links (1 "Help topics",
+    // 2 "Visit homepage", 3 "About"), and what the window's close box does (unset: close for good).
+    std::function<void(const QString& tip)> SetTrayTip;
+    std::function<void(int entry)> OpenHelpEntry;
+    std::function<void()> CloseBoxPressed;
+
+    // The window's own start-up, after the shortcut and before the tray: the graph, the interface list
+    // and its stored choice, the switches, the online state, the program's own file in the details pane,
+    // the rules, and the Data transfer page. Starts the timers.
+    void LoadWindow();
+
+    // Public state and operations of the window.
+    bool Unloaded() const { return m_unloaded; }
+    void SetUnloaded(bool unloaded) { m_unloaded = unloaded; }
+    bool Pub_BlockAll() const { return m_access.Pub_BlockAll(); }
+    void SetPub_BlockAll(bool blockAll) { m_access.SetBlockAll(blockAll); }
+    bool Firewall_Enabled() const { return m_access.Firewall_Enabled(); }
+    // Toggles the firewall switch; returns the caption the firewall item shows after the click.
+    QString ToggleFirewall();
+    QString CurrentProcessing() const { return m_access.CurrentProcessing(); }
+    CDictionary& iphDNS();
+    void RefreshList() { m_monitor.RefreshList(); }
+    void NotOnline(bool online) { m_monitor.NotOnline(online); }
+    bool CheckPrograms(const std::string& path, int16_t index) { return m_access.CheckPrograms(path, index); }
+    void UpdatePrograms();
+    void HideFrames();
+    // Shows page 1 "Data transfer" … 4 "Monitoring", as the navigation entries do.
+    void ShowPage(int entry);
+
+    // Parts reachable for the shell and for tests.
+    TcpTable& Table() { return m_table; }
+    AccessControl& Access() { return m_access; }
+    RuleStore& Rules() { return *m_rules; }
+    PromptList& Prompts() { return *m_prompts; }
+    const ConnectionMonitor& Monitor() const { return m_monitor; }
+    TransferMeter& Meter() { return m_meter; }
+    NavigationPane* Navigation() const { return m_navigation; }
+    UserControl6* UserControl61() const { return m_userControl61; }
+    DataTransferPage* DataTransfer() const { return m_dataTransfer; }
+    OptionsPage* Options() const { return m_options; }
+    ApplicationsPage* Applications() const { return m_applications; }
+    MonitoringPage* Monitoring() const { return m_monitoring; }
+    QWidget* VisiblePage() const;
+    // What tmrUpdate and Timer2 run.
+    void MeterTick();
+    void ActivityTick();
+
+    // The timers, under their names.
+    QTimer Timer1;    // 200 ms: online check and table fetch
+    QTimer Timer2;    // 300 ms: activity tick
+    QTimer Timer11;   // 2000 ms: traffic watchdog
+    QTimer tmrUpdate; // 100 ms after the end of the previous tick: meter tick
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreatePages();
+    void CreateToolbar();
+    void ConnectLogic();
+    void ConnectTimers();
+    void ShowPageWidget(QWidget* page, UserControl2* banner);
+    void ShowStatusDisplay(const StatusDisplay& display);
+    void ShowMessage(const QString& text);
+    bool AskYesNo(const QString& question);
+
+    Platform& m_platform;
+    SettingsStore& m_settings;
+    bool m_unloaded = false;
+
+    TcpTable m_table;
+    OwnerResolver m_resolver;
+    ProcessFreezer m_freezer;
+    std::unique_ptr<RuleStore> m_rules;
+    AccessControl m_access;
+    std::unique_ptr<ThreadedHostLookup> m_lookup;
+    std::unique_ptr<CDictionary> m_iphDNS;
+    ProgramIcons m_icons;
+    CIpHelper m_ipHelper;
+    TransferMeter m_meter;
+    Class1 m_graph;
+    ConnectionMonitor m_monitor;
+
+    UserControl6* m_userControl61 = nullptr;
+    NavigationPane* m_navigation = nullptr;
+    DataTransferPage* m_dataTransfer = nullptr;
+    OptionsPage* m_options = nullptr;
+    ApplicationsPage* m_applications = nullptr;
+    MonitoringPage* m_monitoring = nullptr;
+    // Declared last so that open prompts go first and release their programs while all else still lives.
+    std::unique_ptr<PromptList> m_prompts;
+};
+
+} // namespace qb
