@@ -97,7 +97,7 @@ QString ShortcutFolder(int16_t location)
 QString DesktopEntryText(const QString& title, const QString& targetPath, const QString& hotKey,
                          const QString& iconLocation, const QString& workingDirectory, int16_t windowStyle)
 {
-    QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.5\n");
+    QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
     text += QLatin1StringView("Name=") + EscapeValue(title) + u'\n';
     text += QLatin1StringView("Comment=") + EscapeValue(title) + u'\n';
     // Quoting comes first, then the string escapes: a backslash in the path ends up as four.

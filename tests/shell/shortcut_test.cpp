@@ -5,6 +5,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
 
@@ -214,6 +216,25 @@ TEST_F(ShortcutTest, AMissingSubFolderIsCreatedAndAnExistingOneKept)
     files.sort(Qt::CaseSensitive);
     EXPECT_EQ(files.join(u',').toStdString(), "One.desktop,Two.desktop,keep.txt");
     EXPECT_EQ(test::TempHome::ReadAll(folder + "/keep.txt"), "kept");
+}
+
+TEST_F(ShortcutTest, EntriesPassTheDesktopEntryValidator)
+{
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty())
+        GTEST_SKIP() << "desktop-file-validate is not installed (package desktop-file-utils)";
+    ASSERT_TRUE(CreateStartupShortcut());
+    ASSERT_TRUE(CreateShortcut(3, QStringLiteral(" Odd\\Name"),
+                               QStringLiteral("/opt/My App/a$b`c\"d\\e%f\ng"), QStringLiteral("ALT+\tX"),
+                               QStringLiteral("my icon"), QStringLiteral("/opt/x y"), QString(), 1));
+    for (const QString& name : {QStringLiteral("KSW"), QStringLiteral(" Odd\\Name")}) {
+        QProcess check;
+        check.start(validator, {home.ConfigHome() + "/autostart/" + name + ".desktop"});
+        ASSERT_TRUE(check.waitForFinished(30000));
+        const QByteArray output = check.readAllStandardOutput() + check.readAllStandardError();
+        EXPECT_EQ(check.exitCode(), 0) << output.toStdString();
+        EXPECT_FALSE(output.contains("error")) << output.toStdString();
+    }
 }
 
 // Everything written to standard error while `work` runs.
