@@ -33,8 +33,8 @@ public:
 
     // The steps that touch the main window; read when the sequence starts.
     LoadingSteps Steps;
-    // Shows the animation file's write failure; by default a critical message box that does not block
-    // the sequence.
+    // Shows the animation file's write failure; by default a critical message box that does not block.
+    // A replacement must not wait for the user either: the sequence's clock runs on behind it.
     WarningSink ShowWarning;
     // Where the animation is written; ProgramFolder() + "nacitavanie.avi" by default.
     QString AnimationFile;
@@ -45,7 +45,7 @@ public:
 
     QString ProgressText() const;
     AviPlayerWidget& Animation() { return *m_animation; }
-    UserControl3& Background() { return *m_userControl31; }
+    UserControl3& UserControl31() { return *m_userControl31; }
 
 signals:
     // The sequence has ended and the splash has closed.

@@ -104,7 +104,7 @@ TEST_F(FrmSplashTest, TheBackgroundIsTheGreyToWhiteGradient)
 {
     auto splash = Make(dir.filePath(QStringLiteral("nacitavanie.avi")));
     splash->show();
-    const QImage background = splash->Background().grab().toImage();
+    const QImage background = splash->UserControl31().grab().toImage();
     ASSERT_EQ(background.size(), QSize(FrmSplash::kWidth, FrmSplash::kHeight));
     const QColor top = background.pixelColor(5, 0);
     const QColor bottom = background.pixelColor(5, FrmSplash::kHeight - 1);
