@@ -19,8 +19,10 @@ qb_ensure_packages() {
 QB_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libxcb1-dev libxcb-res0-dev fonts-liberation2 fonts-dejavu-core
     adwaita-icon-theme hicolor-icon-theme)
 # What the tests need on top: GoogleTest, namespaces and veth (iproute2), ss for the benchmark,
-# and an X server, window manager, tray host and screenshots for the end-to-end tests.
-QB_TEST_PACKAGES=(libgtest-dev libgmock-dev iproute2 procps xvfb xauth x11-utils openbox trayer xdotool imagemagick)
+# an X server, window manager, tray host and screenshots for the end-to-end tests, and the desktop entry
+# validator for the shortcut tests.
+QB_TEST_PACKAGES=(libgtest-dev libgmock-dev iproute2 procps xvfb xauth x11-utils openbox trayer xdotool imagemagick
+    desktop-file-utils)
 
 qb_build() {
     local build_dir=$1

@@ -1,0 +1,167 @@
+#include "shell/shortcut.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+#ifndef QB_INSTALLED_EXECUTABLE
+#define QB_INSTALLED_EXECUTABLE "/usr/local/bin/quillbrook"
+#endif
+
+namespace qb {
+namespace {
+
+// Escapes of string values; a leading blank would otherwise be dropped by readers.
+QString EscapeValue(const QString& value)
+{
+    QString out;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value.at(i);
+        if (c == u'\\')
+            out += QLatin1StringView("\\\\");
+        else if (c == u'\n')
+            out += QLatin1StringView("\\n");
+        else if (c == u'\t')
+            out += QLatin1StringView("\\t");
+        else if (c == u'\r')
+            out += QLatin1StringView("\\r");
+        else if (c == u' ' && i == 0)
+            out += QLatin1StringView("\\s");
+        else if (c.category() == QChar::Other_Control)
+            out += QChar::ReplacementCharacter; // not representable; CreateShortcut refuses such values
+        else
+            out += c;
+    }
+    return out;
+}
+
+// One argument of an Exec line: quoted when it holds a reserved character, with '"', '`', '$' and '\'
+// escaped inside the quotes, and '%' doubled as field codes require.
+QString ExecArgument(const QString& argument)
+{
+    static const QString kReserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    QString doubled = argument;
+    doubled.replace(u'%', QLatin1StringView("%%"));
+    bool quote = doubled.isEmpty();
+    for (QChar c : doubled)
+        quote = quote || kReserved.contains(c) || c.category() == QChar::Other_Control;
+    if (!quote)
+        return doubled;
+    QString out = QStringLiteral("\"");
+    for (QChar c : doubled) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            out += u'\\';
+        out += c;
+    }
+    return out + u'"';
+}
+
+// Control characters other than tab, newline and carriage return have no escape in a desktop entry.
+bool HasUnwritableCharacter(const QString& value)
+{
+    for (QChar c : value) {
+        if (c.category() == QChar::Other_Control && c != u'\t' && c != u'\n' && c != u'\r')
+            return true;
+    }
+    return false;
+}
+
+void Report(const QString& path, const QString& error)
+{
+    std::fprintf(stderr, "Quillbrook: cannot write the shortcut %s: %s\n", qPrintable(path),
+                 qPrintable(error));
+}
+
+} // namespace
+
+QString ShortcutFolder(int16_t location)
+{
+    switch (location) {
+    case kShortcutDesktop:
+        return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    case kShortcutPrograms:
+    case kShortcutStartMenu:
+        return QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    case kShortcutStartUp:
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QLatin1StringView("/autostart");
+    default:
+        return {};
+    }
+}
+
+QString DesktopEntryText(const QString& title, const QString& targetPath, const QString& hotKey,
+                         const QString& iconLocation, const QString& workingDirectory, int16_t windowStyle)
+{
+    QString text = QStringLiteral("[Desktop Entry]\nType=Application\nVersion=1.0\n");
+    text += QLatin1StringView("Name=") + EscapeValue(title) + u'\n';
+    text += QLatin1StringView("Comment=") + EscapeValue(title) + u'\n';
+    // Quoting comes first, then the string escapes: a backslash in the path ends up as four.
+    text += QLatin1StringView("Exec=") + EscapeValue(ExecArgument(targetPath)) + u'\n';
+    text += QLatin1StringView("Icon=") + EscapeValue(iconLocation) + u'\n';
+    text += QLatin1StringView("Path=") + EscapeValue(workingDirectory) + u'\n';
+    text += QStringLiteral("Terminal=false\n");
+    text += QLatin1StringView("X-Quillbrook-HotKey=") + EscapeValue(hotKey) + u'\n';
+    text += QLatin1StringView("X-Quillbrook-WindowStyle=") + QString::number(windowStyle) + u'\n';
+    return text;
+}
+
+bool CreateShortcut(int16_t Location, const QString& Title, const QString& TargetPath, const QString& HotKey,
+                    const QString& IconLocation, const QString& WorkingDirectory, const QString& SubFolder,
+                    int16_t WindowStyle)
+{
+    QString folder = ShortcutFolder(Location);
+    if (folder.isEmpty())
+        return false;
+    if (!SubFolder.isEmpty())
+        folder += u'/' + SubFolder;
+    const QString path = folder + u'/' + Title + QLatin1StringView(".desktop");
+    if (Title.isEmpty() || Title.contains(u'/') || Title == u'.' || Title == QLatin1StringView("..")) {
+        Report(path, QStringLiteral("the title is not a file name"));
+        return false;
+    }
+    for (const QString& value : {Title, TargetPath, HotKey, IconLocation, WorkingDirectory}) {
+        if (HasUnwritableCharacter(value)) {
+            Report(path, QStringLiteral("a value holds a control character"));
+            return false;
+        }
+    }
+    if (!QDir().mkpath(folder)) {
+        Report(path, QStringLiteral("cannot create the folder"));
+        return false;
+    }
+    // A temporary file and a rename: a second start replaces the entry whole, never leaving half of it.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Report(path, file.errorString());
+        return false;
+    }
+    file.write(
+        DesktopEntryText(Title, TargetPath, HotKey, IconLocation, WorkingDirectory, WindowStyle).toUtf8());
+    if (!file.commit()) {
+        Report(path, file.errorString());
+        return false;
+    }
+    // Desktops launch only entries marked executable; without the mark the entry is still there.
+    if (Location == kShortcutDesktop)
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    return true;
+}
+
+QString InstalledExecutable()
+{
+    return QStringLiteral(QB_INSTALLED_EXECUTABLE);
+}
+
+bool CreateStartupShortcut()
+{
+    const QString target = InstalledExecutable();
+    return CreateShortcut(kShortcutStartUp, QStringLiteral("KSW"), target, QStringLiteral("CTRL+SHIFT+C"),
+                          QStringLiteral("security-high"), QFileInfo(target).path(), QString(), 1);
+}
+
+} // namespace qb

@@ -1,0 +1,113 @@
+#include "shell/single_instance.h"
+#include "support/child_mode.h"
+#include "support/wait_until.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace qb {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A second start in its own process: exits 0 as a secondary, 1 as a primary.
+int SecondStart()
+{
+    int argc = 1;
+    char name[] = "second";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    SingleInstance instance(qEnvironmentVariable("QB_INSTANCE_FOLDER"));
+    return instance.Claim() == InstanceRole::Secondary ? 0 : 1;
+}
+const test::ChildMode kSecondStart("second-start", SecondStart);
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir; // mode 0700, as the default folder must be
+};
+
+TEST_F(SingleInstanceTest, TheSecondStartIsSecondaryAndAsksTheFirstToShow)
+{
+    SingleInstance first(dir.path());
+    int shown = 0;
+    QObject::connect(&first, &SingleInstance::ShowRequested, [&] { ++shown; });
+    ASSERT_EQ(first.Claim(), InstanceRole::Primary);
+    {
+        SingleInstance second(dir.path());
+        EXPECT_EQ(second.Claim(), InstanceRole::Secondary);
+        EXPECT_EQ(second.Claim(), InstanceRole::Secondary);
+    }
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 3000ms));
+    EXPECT_EQ(first.Claim(), InstanceRole::Primary);
+    // The secondary leaves the primary's socket in place for the next start.
+    SingleInstance third(dir.path());
+    EXPECT_EQ(third.Claim(), InstanceRole::Secondary);
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 2; }, 3000ms));
+}
+
+TEST_F(SingleInstanceTest, ASecondStartInAnotherProcessReachesTheFirst)
+{
+    SingleInstance first(dir.path());
+    int shown = 0;
+    QObject::connect(&first, &SingleInstance::ShowRequested, [&] { ++shown; });
+    ASSERT_EQ(first.Claim(), InstanceRole::Primary);
+    QProcess child;
+    test::StartChild(child, "second-start", {"QB_INSTANCE_FOLDER=" + dir.path()});
+    ASSERT_TRUE(test::WaitUntil([&] { return child.state() == QProcess::NotRunning; }, 10000ms));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 3000ms));
+}
+
+TEST_F(SingleInstanceTest, AfterTheFirstEndsTheNextStartIsPrimaryDespiteALeftoverSocketFile)
+{
+    {
+        SingleInstance first(dir.path());
+        ASSERT_EQ(first.Claim(), InstanceRole::Primary);
+    }
+    EXPECT_FALSE(QFile::exists(SingleInstance(dir.path()).SocketPath()));
+    // As a crashed instance leaves it.
+    QFile leftover(SingleInstance(dir.path()).SocketPath());
+    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
+    leftover.close();
+    SingleInstance next(dir.path());
+    int shown = 0;
+    QObject::connect(&next, &SingleInstance::ShowRequested, [&] { ++shown; });
+    ASSERT_EQ(next.Claim(), InstanceRole::Primary);
+    SingleInstance later(dir.path());
+    EXPECT_EQ(later.Claim(), InstanceRole::Secondary);
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 3000ms));
+}
+
+TEST_F(SingleInstanceTest, AFolderOthersCanWriteIsNotTrustedAndEveryStartRuns)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    SingleInstance first(dir.path());
+    SingleInstance second(dir.path());
+    EXPECT_EQ(first.Claim(), InstanceRole::Primary);
+    EXPECT_EQ(second.Claim(), InstanceRole::Primary);
+    EXPECT_FALSE(QFile::exists(first.LockPath()));
+    EXPECT_EQ(SingleInstance(QString()).Claim(), InstanceRole::Primary);
+}
+
+TEST_F(SingleInstanceTest, TheDefaultFolderIsTheRuntimeFolderOnlyWhenPrivate)
+{
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    EXPECT_EQ(SingleInstance::DefaultFolder(), dir.path());
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString fallback = SingleInstance::DefaultFolder();
+    qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_EQ(fallback, QStringLiteral("/tmp/quillbrook-%1").arg(::geteuid()));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+} // namespace
+} // namespace qb
