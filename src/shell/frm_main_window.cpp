@@ -127,6 +127,13 @@ void FrmMain::ConnectLogic()
         if (!m_prompts) {
             m_prompts = std::make_unique<PromptList>(
                 AttemptServices{m_access, m_table, *m_platform.tcpTable, *m_rules, iphDNS(), m_icons});
+            connect(m_prompts.get(), &PromptList::PromptOpened, this, [this](frmAttempt* prompt) {
+                ++m_openPrompts;
+                connect(prompt, &QObject::destroyed, this, [this] {
+                    if (--m_openPrompts == 0)
+                        emit AllPromptsClosed();
+                });
+            });
         }
         m_prompts->Open(path, index);
     };

@@ -84,6 +84,8 @@ public:
     ApplicationsPage* Applications() const { return m_applications; }
     MonitoringPage* Monitoring() const { return m_monitoring; }
     QWidget* VisiblePage() const;
+    // Prompts open now; AllPromptsClosed() follows the close of the last one.
+    int OpenPrompts() const { return m_openPrompts; }
     // What tmrUpdate and Timer2 run.
     void MeterTick();
     void ActivityTick();
@@ -93,6 +95,9 @@ public:
     QTimer Timer2;    // 300 ms: activity tick
     QTimer Timer11;   // 2000 ms: traffic watchdog
     QTimer tmrUpdate; // 100 ms after the end of the previous tick: meter tick
+
+signals:
+    void AllPromptsClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -110,6 +115,7 @@ private:
     Platform& m_platform;
     SettingsStore& m_settings;
     bool m_unloaded = false;
+    int m_openPrompts = 0;
 
     TcpTable m_table;
     OwnerResolver m_resolver;
