@@ -4,6 +4,7 @@
 #include "shell/single_instance.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Quillbrook Personal Firewall");
     // Hidden main window and open prompts decide when the program ends, not the last visible window.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Outside a desktop session Qt knows no icon theme; program icons then come from Adwaita.
+    QIcon::setFallbackThemeName("Adwaita");
 
     qb::SingleInstance instance;
     if (instance.Claim() == qb::InstanceRole::Secondary)

@@ -16,11 +16,14 @@ bool TcpTable::FetchTcpTable()
     m_lastResult = fetch.result;
     if (fetch.result != 0)
         return false;
+    // A blocked program that reconnects at once leaves the row count as it was: comparing the rows
+    // themselves is what lets the next refresh find and close the new connection.
+    const bool sameRows = fetch.snapshot.Bytes() == m_snapshot.Bytes();
     m_snapshot = std::move(fetch.snapshot);
     m_rowCount = static_cast<int32_t>(m_snapshot.StoredCount());
     if (m_rowCount == 0 || m_snapshot.Empty())
         return false;
-    const bool changed = m_rowCount != m_previousCount;
+    const bool changed = m_rowCount != m_previousCount || !sameRows;
     m_previousCount = m_rowCount;
     return changed;
 }

@@ -25,9 +25,9 @@ public:
     // Whether block-all is on; the main window fills it. Unset reads as off.
     std::function<bool()> BlockAll;
 
-    // Fetches a new snapshot. True when the fetch succeeded, the table is not empty and its row count
-    // differs from the previous fetch's. A failure keeps the previous snapshot and counts; a fetch while
-    // the snapshot is being read returns false and changes nothing.
+    // Fetches a new snapshot. True when the fetch succeeded, the table is not empty and its rows differ
+    // from the previous fetch's (in number or in content). A failure keeps the previous snapshot and
+    // counts; a fetch while the snapshot is being read returns false and changes nothing.
     [[nodiscard]] bool FetchTcpTable();
     // Copies the snapshot into the slots (clearing Path of each slot it writes, emptying the slot of a
     // row without endpoints) and, while block-all is on, deletes every row it writes.

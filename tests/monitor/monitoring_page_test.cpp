@@ -2,7 +2,6 @@
 #include "controls/images/picture_catalogue.h"
 #include "controls/page_geometry.h"
 #include "controls/picture_box.h"
-#include "support/pointer.h"
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
 #include "fakes/fake_echo_service.h"
@@ -12,6 +11,7 @@
 #include "monitor/details_pane.h"
 #include "monitor/monitoring_page.h"
 #include "monitoring_fixture.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 

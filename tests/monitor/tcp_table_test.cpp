@@ -29,13 +29,15 @@ protected:
     }
 };
 
-TEST_F(TcpTableTest, FetchReportsAChangeOnlyWhenTheRowCountChanges)
+TEST_F(TcpTableTest, FetchReportsAChangeWhenTheRowsOrTheirCountChange)
 {
     source.rows = {Established(1, 0x1000), Established(2, 0x2000)};
     EXPECT_TRUE(table.FetchTcpTable());
+    EXPECT_FALSE(table.FetchTcpTable()); // the same rows again
     source.rows = {Established(3, 0x3000), Established(4, 0x4000)};
-    EXPECT_FALSE(table.FetchTcpTable()); // other rows, same count
+    EXPECT_TRUE(table.FetchTcpTable()); // other rows, same count: a reconnection must be seen
     EXPECT_EQ(table.Snapshot().Row(0).pid, 3u);
+    EXPECT_FALSE(table.FetchTcpTable());
     source.rows.push_back(Established(5, 0x5000));
     EXPECT_TRUE(table.FetchTcpTable());
     EXPECT_EQ(table.RowCount(), 3);

@@ -1,0 +1,260 @@
+// The whole program under Xvfb with openbox and trayer, inside an "online" network namespace of the
+// test's own, with a private home: the splash, the main window, a prompt for an unknown program that
+// connects, the "Allways block" choice, and "Close" from the tray. The test process is the local server
+// the program watches (with an allow rule, or it would be frozen too); the unknown program is a bash
+// child that reconnects whenever its connection is reset. Screenshots go to e2e-artifacts/.
+#include "shell/settings_store.h"
+#include "support/net_namespace.h"
+#include "support/x_session.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <thread>
+
+namespace qb {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+std::string Output(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            text += buffer;
+        ::pclose(pipe);
+    }
+    return text;
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (Clock::now() < deadline) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(20ms);
+    }
+    return condition();
+}
+
+char ProcessState(qint64 pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
+}
+
+// Accepts the bash child's connections as they come and notes when each one is reset.
+class Server {
+public:
+    Server()
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        const bool ok = ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                        ::listen(m_listener, 64) == 0 &&
+                        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+        EXPECT_TRUE(ok);
+        m_port = ntohs(address.sin_port);
+    }
+    ~Server()
+    {
+        for (const Connection& c : m_connections)
+            ::close(c.fd);
+        ::close(m_listener);
+    }
+    uint16_t Port() const { return m_port; }
+
+    struct Connection {
+        int fd = -1;
+        Clock::time_point accepted;
+        std::optional<Clock::time_point> reset;
+    };
+    const std::vector<Connection>& Connections() const { return m_connections; }
+
+    void Poll()
+    {
+        for (int fd; (fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;)
+            m_connections.push_back({fd, Clock::now(), std::nullopt});
+        for (Connection& c : m_connections) {
+            char byte;
+            if (!c.reset && ::recv(c.fd, &byte, 1, 0) <= 0 && errno != EAGAIN)
+                c.reset = Clock::now();
+        }
+    }
+
+private:
+    int m_listener = -1;
+    uint16_t m_port = 0;
+    std::vector<Connection> m_connections;
+};
+
+class AppEndToEndTest : public ::testing::Test {
+protected:
+    test::XSession session;
+    QTemporaryDir home;
+    QString artifacts = QDir::currentPath() + "/e2e-artifacts";
+    QProcess app;
+
+    void TearDown() override
+    {
+        if (app.state() != QProcess::NotRunning) {
+            app.kill();
+            app.waitForFinished(5000);
+        }
+    }
+    void Screenshot(const QString& name)
+    {
+        QDir().mkpath(artifacts);
+        session.Run("import -window root " + (artifacts + "/" + name + ".png").toStdString());
+    }
+    std::string Windows(const std::string& name) const
+    {
+        return Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --name '" + name + "'");
+    }
+    void Xdotool(const std::string& arguments)
+    {
+        EXPECT_TRUE(session.Run("xdotool " + arguments)) << arguments;
+    }
+};
+
+TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    std::string why;
+    ASSERT_TRUE(test::MakeNamespaceOnline(&why)) << why;
+    if (!session.Start(&why) || !session.StartWindowManager(&why) || !session.StartTrayHost(&why))
+        GTEST_SKIP() << "needs Xvfb, openbox and trayer: " << why;
+    ASSERT_TRUE(home.isValid());
+
+    // The server is this test process: allow it before the program starts.
+    const QString config = home.path() + "/config";
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(length, 0);
+    {
+        SettingsStore settings(config + "/Quillbrook");
+        settings.Save(kFirewallApplication, "Programs", "ProgramCount", "0");
+        settings.Save(kFirewallApplication, "Programs", "Name0", "TEST_E2E");
+        settings.Save(kFirewallApplication, "Programs", "Path0",
+                      QString::fromLocal8Bit(self, length).toUpper());
+        settings.Save(kFirewallApplication, "Programs", "Status0", "1");
+        ASSERT_TRUE(settings.Sync());
+    }
+    Server server;
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", QString::fromStdString(session.Display()));
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_CONFIG_HOME", config);
+    environment.insert("XDG_DATA_HOME", home.path() + "/data");
+    environment.insert("XDG_STATE_HOME", home.path() + "/state");
+    environment.insert("XDG_RUNTIME_DIR", home.path() + "/run");
+    environment.remove("QT_QPA_PLATFORM");
+    QDir().mkpath(home.path() + "/run");
+    QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    app.setProcessEnvironment(environment);
+    app.setProcessChannelMode(QProcess::ForwardedChannels);
+    app.start(QB_APP_BINARY, {});
+    ASSERT_TRUE(app.waitForStarted(5000));
+    const auto started = Clock::now();
+    const std::string appPid = std::to_string(app.processId());
+
+    ASSERT_TRUE(WaitFor([&] { return !Windows("^Personal Firewall$").empty(); }, 10s)) << "no splash";
+    Screenshot("1-splash");
+    ASSERT_TRUE(WaitFor([&] { return !Windows("^Quillbrook Personal Firewall$").empty(); }, 15s))
+        << "no window";
+    EXPECT_GE(Clock::now() - started, 3s) << "the splash is paced over about five seconds";
+    EXPECT_TRUE(WaitFor([&] { return Windows("^Personal Firewall$").empty(); }, 5s)) << "the splash stays";
+    Screenshot("2-main-window");
+
+    QProcess child;
+    child.start("/bin/bash",
+                {"-c", QString("while :; do exec 3<>/dev/tcp/127.0.0.1/%1 || { sleep 0.1; continue; }; "
+                               "read -r -u 3 line; exec 3<&-; sleep 0.1; done")
+                           .arg(server.Port())});
+    ASSERT_TRUE(child.waitForStarted(5000));
+    const qint64 bash = child.processId();
+
+    ASSERT_TRUE(WaitFor([&] { return !Windows("^Warning!$").empty(); }, 10s)) << "no prompt";
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(bash) == 'T'; }, 3s)) << "the unknown program runs on";
+    Screenshot("3-prompt");
+    const std::string prompt = Windows("^Warning!$").substr(0, Windows("^Warning!$").find('\n'));
+    // The action list: closing its popup leaves it focused; three steps down is "Allways block".
+    Xdotool("mousemove --window " + prompt + " 100 238 click 1");
+    std::this_thread::sleep_for(300ms);
+    Xdotool("key Escape Down Down Down");
+    std::this_thread::sleep_for(300ms);
+    Screenshot("4-allways-block");
+    Xdotool("mousemove --window " + prompt + " 363 286 click 1"); // Ok
+
+    EXPECT_TRUE(WaitFor([&] { return Windows("^Warning!$").empty(); }, 5s)) << "the prompt stays";
+    EXPECT_TRUE(WaitFor([&] { return ProcessState(bash) != 'T'; }, 3s)) << "the program stays frozen";
+    {
+        SettingsStore settings(config + "/Quillbrook");
+        EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Path1"), "/USR/BIN/BASH");
+        EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Status1"), "0");
+    }
+    // Its connection was reset by the prompt; each new one is reset by the next refresh that sees it.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            server.Poll();
+            int reset = 0;
+            for (const auto& c : server.Connections())
+                reset += c.reset.has_value();
+            return reset >= 3;
+        },
+        10s))
+        << "new connections of the blocked program are not reset";
+    for (std::size_t i = 1; i < server.Connections().size(); ++i) {
+        const auto& c = server.Connections()[i];
+        if (c.reset) {
+            const auto lived = std::chrono::duration_cast<std::chrono::milliseconds>(*c.reset - c.accepted);
+            std::printf("connection %zu reset after %lld ms\n", i, static_cast<long long>(lived.count()));
+            EXPECT_LT(lived, 1000ms) << "two polls are 400 ms; the rest is slack for a loaded machine";
+        }
+    }
+
+    // The tray icon: a window of the program in the notification area, top right.
+    const std::string ownWindows =
+        Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --pid " + appPid);
+    EXPECT_FALSE(ownWindows.empty());
+    Xdotool("mousemove 1011 15");
+    std::this_thread::sleep_for(1500ms);
+    Screenshot("5-tray-tooltip");
+    Xdotool("click 1");
+    std::this_thread::sleep_for(500ms);
+    Screenshot("6-tray-menu");
+    Xdotool("key Up Return"); // "Close" is the menu's last item
+    EXPECT_TRUE(app.waitForFinished(10000)) << "Close from the tray did not end the program";
+    EXPECT_EQ(Output("DISPLAY=" + session.Display() + " xdotool search --pid " + appPid), "");
+    child.kill();
+    child.waitForFinished(3000);
+}
+
+} // namespace
+} // namespace qb
