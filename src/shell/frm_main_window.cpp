@@ -7,6 +7,7 @@
 #include "control/rule_store.h"
 #include "controls/page_geometry.h"
 #include "controls/user_control2.h"
+#include "controls/user_control4.h"
 #include "controls/user_control5.h"
 #include "controls/user_control6.h"
 #include "monitor/details_pane.h"
@@ -203,6 +204,7 @@ void FrmMain::LoadWindow()
     m_monitoring->Pane()->ShowLargeIcon(ownPath);
     m_monitoring->Pane()->ShowFileInfo(ownPath);
 
+    m_navigation->UserControl41()->ShowMenu(1);
     UpdatePrograms();
     ShowPage(1);
     Timer1.start();
