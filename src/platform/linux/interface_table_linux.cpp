@@ -225,12 +225,18 @@ bool ApplyProcNetDev(std::string_view text, InterfaceTable& table)
 
 uint32_t LinuxInterfaceTable::ReadSpeed(const std::string& name) const
 {
+    const auto now = std::chrono::steady_clock::now();
+    if (const auto known = m_speeds.find(name);
+        known != m_speeds.end() && now - known->second.read < kSpeedLifetime)
+        return known->second.bitsPerSecond;
     // Virtual devices answer EINVAL; the value is in Mbit/s, the table's in bit/s.
     std::ifstream in(m_sysRoot + "/class/net/" + name + "/speed");
     long long megabits = 0;
-    if (!(in >> megabits) || megabits <= 0)
-        return 0;
-    return static_cast<uint32_t>(std::min<long long>(megabits * 1000000LL, UINT32_MAX));
+    uint32_t speed = 0;
+    if (in >> megabits && megabits > 0)
+        speed = static_cast<uint32_t>(std::min<long long>(megabits * 1000000LL, UINT32_MAX));
+    m_speeds[name] = Speed{speed, now};
+    return speed;
 }
 
 } // namespace qb::linux_os

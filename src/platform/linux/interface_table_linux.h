@@ -3,6 +3,8 @@
 #include "platform/interface_table_source.h"
 #include "platform/linux/netlink_socket.h"
 
+#include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +28,14 @@ private:
     std::string m_procRoot;
     std::string m_sysRoot;
     std::optional<NetlinkSocket> m_socket;
+    // sysfs is 10-100 times slower than netlink and the meter reads the table every 100 ms: link speeds
+    // are read again only after kSpeedLifetime.
+    struct Speed {
+        uint32_t bitsPerSecond = 0;
+        std::chrono::steady_clock::time_point read;
+    };
+    static constexpr std::chrono::seconds kSpeedLifetime{10};
+    mutable std::map<std::string, Speed> m_speeds;
 };
 
 // MIB-II interface type of an ARPHRD_* device type.
