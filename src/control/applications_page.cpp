@@ -59,8 +59,9 @@ ApplicationsPage::ApplicationsPage(RuleStore& rules, QWidget* parent)
     m_listView2->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listView2->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The three columns fit the list's width, so that "Action" is never cut off behind a scroll bar.
     m_listView2->header()->resizeSection(0, 150);
-    m_listView2->header()->resizeSection(1, 320);
+    m_listView2->header()->resizeSection(1, 300);
     const int listBottom = kPageSize.height() - kPageMargin - kButtonHeight - kButtonGap;
     m_listView2->setGeometry(kPageMargin, kPageContentTop, kPageSize.width() - 2 * kPageMargin,
                              listBottom - kPageContentTop);

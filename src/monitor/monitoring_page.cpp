@@ -23,6 +23,7 @@ namespace qb {
 namespace {
 
 constexpr int kRowRole = Qt::UserRole + 1; // index into the page's rows
+constexpr QRect kTitleGeometry{62, 12, 300, 24};
 constexpr QRect kListGeometry{kPageMargin, kPageContentTop, 560, 180};
 constexpr int kButtonTop = kPageContentTop + 180 + 8;
 constexpr int kButtonWidth = 140;
@@ -38,6 +39,7 @@ MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
     m_banner = new UserControl2(this);
     m_banner->setGeometry(QRect(QPoint(0, 0), kPageSize));
     m_pool.setMaxThreadCount(1);
+    CreateTitle();
     CreateList();
     CreateButtons();
     m_pane =
@@ -53,6 +55,18 @@ MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
 MonitoringPage::~MonitoringPage()
 {
     m_pool.waitForDone();
+}
+
+void MonitoringPage::CreateTitle()
+{
+    // Placed and styled like the other pages' titles, so that the banner does not stand empty.
+    auto* title = new QLabel(QStringLiteral("Monitoring"), m_banner);
+    title->setObjectName(QStringLiteral("Title"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(16);
+    font.setBold(true);
+    title->setFont(font);
+    title->setGeometry(kTitleGeometry);
 }
 
 void MonitoringPage::CreateList()

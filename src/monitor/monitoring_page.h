@@ -37,15 +37,19 @@ struct MonitoringServices {
     std::function<CDictionary&()> iphDNS; // the main window's name cache, created on first use
 };
 
-// A widget of kPageSize whose banner fills it. Rows come from the monitor (SetRows); each keeps its slot
-// index as its tag and the connection and process it was built from, so the buttons act on those even
-// after the slot was reused. The buttons start disabled and are enabled for good when the list first
-// takes the focus. A ping runs on a worker thread. Outside text is shown as plain text. UI thread only.
+// A widget of kPageSize whose banner fills it and carries the title "Monitoring". Rows come from the monitor
+// (SetRows); each keeps its slot index as its tag and the connection and process it was built from, so the
+// buttons act on those even after the slot was reused. The buttons start disabled and are enabled for good
+// when the list first takes the focus. A ping runs on a worker thread. Outside text is shown as plain text.
+// UI thread only.
 class MonitoringPage : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kTagRole = Qt::UserRole;   // the row's slot index
-    static constexpr int kColumn1Width = 2000 / 15; // the list's twips, in pixels
+    static constexpr int kTagRole = Qt::UserRole; // the row's slot index
+    // 2000 twips (133 px) fitted the old small system font; with the 16 px icon and today's fonts it cut
+    // the port off nearly every name, so column 1 is as wide as a name with its port needs. Column 2 keeps
+    // its 600-twip margin.
+    static constexpr int kColumn1Width = 240;
     static constexpr int kColumn2Margin = 600 / 15;
 
     explicit MonitoringPage(MonitoringServices services, QWidget* parent = nullptr);
@@ -83,6 +87,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void CreateTitle();
     void CreateList();
     void CreateButtons();
     void EnableButtons();

@@ -3,15 +3,16 @@
 #include "control/rule_questions_dialog.h"
 #include "controls/page_geometry.h"
 #include "controls/picture_box.h"
-#include "support/pointer.h"
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
+#include "support/pointer.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 
@@ -74,6 +75,11 @@ TEST_F(ApplicationsPageTest, ThePageIsABannerWithTheRuleListAndThreeButtons)
     for (const UserControl7* button : {page.AllowButton(), page.BlockButton(), page.DeleteButton()})
         EXPECT_TRUE(QRect(QPoint(0, 0), kPageSize).contains(button->geometry()))
             << button->Caption().toStdString();
+    // Every column is seen whole without scrolling sideways.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.ListView2()->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LE(page.ListView2()->header()->sectionPosition(2) + page.ListView2()->header()->sectionSize(2),
+              page.ListView2()->viewport()->width());
 }
 
 TEST_F(ApplicationsPageTest, BlockAndAllowSetTheSelectedRulesDecisionAndReloadTheList)
