@@ -45,11 +45,8 @@ struct MonitoringServices {
 class MonitoringPage : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kTagRole = Qt::UserRole; // the row's slot index
-    // 2000 twips (133 px) fitted the old small system font; with the 16 px icon and today's fonts it cut
-    // the port off nearly every name, so column 1 is as wide as a name with its port needs. Column 2 keeps
-    // its 600-twip margin.
-    static constexpr int kColumn1Width = 240;
+    static constexpr int kTagRole = Qt::UserRole;   // the row's slot index
+    static constexpr int kColumn1Width = 2000 / 15; // the list's twips, in pixels
     static constexpr int kColumn2Margin = 600 / 15;
 
     explicit MonitoringPage(MonitoringServices services, QWidget* parent = nullptr);

@@ -5,10 +5,12 @@
 #include "control/frm_attempt_window.h"
 #include "control/prompt_list_window.h"
 #include "control/rule_store.h"
+#include "controls/user_control4.h"
 #include "fakes/fake_platform.h"
 #include "monitor/details_pane.h"
 #include "monitor/monitoring_page.h"
 #include "shell/frm_main_window.h"
+#include "shell/navigation_pane.h"
 #include "shell/settings_store.h"
 #include "window_screenshots/screenshot_scene.h"
 
@@ -143,16 +145,20 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "only %d meter ticks ran: the graph is short\n", ticks);
 
     bool ok = true;
+    window.Navigation()->UserControl41()->ShowMenu(1);
     window.ShowPage(1);
     RunFor(50);
     ok &= Save(&window, folder, "data_transfer.png");
+    window.Navigation()->UserControl41()->ShowMenu(2);
     window.ShowPage(2);
     RunFor(400); // one activity tick for the light
     ok &= Save(&window, folder, "options.png");
+    window.Navigation()->UserControl41()->ShowMenu(3);
     window.ShowPage(3);
     RunFor(50);
     ok &= Save(&window, folder, "applications.png");
 
+    window.Navigation()->UserControl41()->ShowMenu(4);
     window.ShowPage(4);
     MonitoringPage& monitoring = *window.Monitoring();
     QTreeWidgetItem* selected = RowOfProgram(monitoring, tools::kSelectedProgram);
