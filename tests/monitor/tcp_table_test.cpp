@@ -89,9 +89,9 @@ TEST_F(TcpTableTest, BlockAllDeletesEveryRowItWritesAndOnlyThen)
     bool blockAll = false;
     table.BlockAll = [&] { return blockAll; };
     Load(rows);
-    EXPECT_TRUE(source.deleted.empty());
+    EXPECT_TRUE(source.deleted.empty()); // row 0's remote port is a raw 80: no extra delete for it
 
-    blockAll = true; // and without it a remote port of raw 80 was not deleted either
+    blockAll = true;
     table.ConvertTcpTable();
     ASSERT_EQ(source.deleted.size(), 10u);
     EXPECT_EQ(source.deleted[3], (TcpEndpoints{kLocalhost, 0x1003, 0x0a0b0c0d, kPort80}));
