@@ -59,7 +59,7 @@ public:
                     questions << question;
                     return answer;
                 },
-                [](const QString&) {}};
+                [this](const QString& message) { told << message; }};
     }
 
     // Puts a connection of process `pid` (with one thread, pid * 10) into `slot`.
@@ -74,6 +74,17 @@ public:
         ASSERT_TRUE(rules->AddProgram(path, status));
         rules->UpdatePrograms();
     }
+    void Store(const QString& key, const QString& value)
+    {
+        settings->Save(kFirewallApplication, "Programs", key, value);
+    }
+    // The three columns of a rule list's row.
+    static QStringList RowOf(const QAbstractItemModel& shown, int row)
+    {
+        return {shown.index(row, 0).data().toString(), shown.index(row, 1).data().toString(),
+                shown.index(row, 2).data().toString()};
+    }
+    QStringList Row(int row) const { return RowOf(model, row); }
     bool Frozen(uint32_t pid) const { return !threads.Running(pid); }
     int SuspendCount(uint32_t pid) { return threads.suspendCount[pid * 10]; }
     QString OnDisk(const QString& key) const
@@ -91,6 +102,7 @@ public:
 
     TempHome home;
     QStringList questions;
+    QStringList told;
     bool answer = true;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<RuleStore> rules;

@@ -19,50 +19,35 @@ protected:
     }
 };
 
-TEST_F(ProcessFreezerTest, FreezingSuspendsEveryThreadOfTheProcessAndNoOther)
+TEST_F(ProcessFreezerTest, FreezingSuspendsEveryThreadOfTheProcessAndNoOtherAndCountsFreezes)
 {
     freezer.FreezeProcess(100);
-    EXPECT_FALSE(threads.Running(100));
-    EXPECT_EQ(threads.suspendCount[101], 1);
+    freezer.FreezeProcess(100);
+    EXPECT_EQ(threads.suspendCount[101], 2);
     EXPECT_TRUE(threads.Running(200));
     EXPECT_EQ(threads.suspendCount[900], 0);
+    freezer.ReleaseProcess(100);
+    EXPECT_FALSE(threads.Running(100));
     freezer.ReleaseProcess(100);
     EXPECT_TRUE(threads.Running(100));
     EXPECT_EQ(threads.suspendCount[102], 0);
 }
 
-TEST_F(ProcessFreezerTest, TwoFreezesNeedTwoReleases)
-{
-    freezer.FreezeProcess(100);
-    freezer.FreezeProcess(100);
-    freezer.ReleaseProcess(100);
-    EXPECT_FALSE(threads.Running(100));
-    freezer.ReleaseProcess(100);
-    EXPECT_TRUE(threads.Running(100));
-}
-
-TEST_F(ProcessFreezerTest, ReleasingAProcessNeverFrozenChangesNothing)
+TEST_F(ProcessFreezerTest, AStrayReleaseDoesNotBankAResume)
 {
     freezer.ReleaseProcess(200);
     freezer.FreezeProcess(200);
-    EXPECT_FALSE(threads.Running(200)); // the stray release did not bank a resume
-    freezer.ReleaseProcess(200);
-    EXPECT_TRUE(threads.Running(200));
+    EXPECT_FALSE(threads.Running(200));
 }
 
-TEST_F(ProcessFreezerTest, AnEndedProcessFreezesNothingAndRaisesNothing)
+TEST_F(ProcessFreezerTest, NeitherItsOwnProcessNorAnEndedOneIsFrozen)
 {
+    threads.selfPid = 200;
+    freezer.FreezeProcess(200);
     freezer.FreezeProcess(4242);
     freezer.ReleaseProcess(4242);
     for (const auto& [tid, count] : threads.suspendCount)
         EXPECT_EQ(count, 0) << tid;
-}
-
-TEST_F(ProcessFreezerTest, ItsOwnProcessIsNeverFrozen)
-{
-    threads.selfPid = 200;
-    freezer.FreezeProcess(200);
-    EXPECT_TRUE(threads.Running(200));
 }
 
 TEST_F(ProcessFreezerTest, AnEmptyListingReturnsMinusOneWithOneEmptyEntry)

@@ -49,41 +49,37 @@ TEST_F(ConnectionActionsTest, ClosingAConnectionDeletesTheRowsOwnEndpoints)
 
 TEST_F(ConnectionActionsTest, ClosingAProgramAsksByNameAndEndsOnlyTheProcessTheRowWasBuiltFrom)
 {
-    struct Case {
+    const struct {
         const char* what;
         MonitorRow row;
         bool answer;
         std::map<uint32_t, uint64_t> running;
         Result result;
-        QStringList questions;
+    } cases[] = {
+        {"same process", ProgramRow("/usr/bin/curl", 7, 100), true, {{7, 100}}, Result::Ended},
+        {"answered No", ProgramRow("/usr/bin/curl", 7, 100), false, {{7, 100}}, Result::Declined},
+        {"pid reused", ProgramRow("/usr/bin/curl", 7, 100), true, {{7, 101}}, Result::Refused},
+        {"ended", ProgramRow("/usr/bin/curl", 7, 100), true, {}, Result::Refused},
+        {"Unknown row", ProgramRow("", 7, 100), true, {{7, 100}}, Result::NoProgram},
+        {"no owner", ProgramRow("/usr/bin/curl", 0, 100), true, {{0, 100}}, Result::NoProgram},
+        {"start unread", ProgramRow("/usr/bin/curl", 7, std::nullopt), true, {{7, 0}}, Result::NoProgram},
     };
-    const QString question = "Are you sure you want to close curl ?";
-    const std::vector<Case> cases{
-        {"same process", ProgramRow("/usr/bin/curl", 7, 100), true, {{7, 100}}, Result::Ended, {question}},
-        {"answered No", ProgramRow("/usr/bin/curl", 7, 100), false, {{7, 100}}, Result::Declined, {question}},
-        {"pid reused", ProgramRow("/usr/bin/curl", 7, 100), true, {{7, 101}}, Result::Refused, {question}},
-        {"ended", ProgramRow("/usr/bin/curl", 7, 100), true, {}, Result::Refused, {question}},
-        {"Unknown row", ProgramRow("", 7, 100), true, {{7, 100}}, Result::NoProgram, {}},
-        {"no owner", ProgramRow("/usr/bin/curl", 0, 100), true, {{0, 100}}, Result::NoProgram, {}},
-        {"start unread", ProgramRow("/usr/bin/curl", 7, std::nullopt), true, {{7, 0}}, Result::NoProgram, {}},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         questions.clear();
         answer = c.answer;
         terminator.running = c.running;
         terminator.terminated.clear();
         EXPECT_EQ(actions.CloseProgram(c.row), c.result) << c.what;
-        EXPECT_EQ(questions, c.questions) << c.what;
-        const bool ended = c.result == Result::Ended;
-        EXPECT_EQ(terminator.terminated, ended ? std::vector<uint32_t>{7} : std::vector<uint32_t>{})
+        // Rows that name no process are not asked about.
+        EXPECT_EQ(questions, c.result == Result::NoProgram
+                                 ? QStringList()
+                                 : QStringList{"Are you sure you want to close curl ?"})
+            << c.what;
+        EXPECT_EQ(terminator.terminated,
+                  c.result == Result::Ended ? std::vector<uint32_t>{7} : std::vector<uint32_t>{})
             << c.what;
     }
-}
-
-TEST_F(ConnectionActionsTest, WithoutAQuestionBoxNothingIsEnded)
-{
-    actions.AskYesNo = nullptr;
-    terminator.running = {{7, 100}};
+    actions.AskYesNo = nullptr; // without a question box nothing is ended
     EXPECT_EQ(actions.CloseProgram(ProgramRow("/usr/bin/curl", 7, 100)), Result::Declined);
     EXPECT_TRUE(terminator.terminated.empty());
 }

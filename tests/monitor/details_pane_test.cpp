@@ -30,20 +30,15 @@ protected:
     }
 };
 
-TEST_F(DetailsPaneTest, BeforeTheFirstClickEveryLineHoldsItsCaptionAndTheAttemptsLineIsHidden)
+TEST_F(DetailsPaneTest, AClickFillsEveryCaptionedLineAndTheHostNameAndIconFillInWhenTheyArrive)
 {
     EXPECT_EQ(Lines(), (QStringList{"Name: ", "Path: ", "Size: ", "PID: ", "Remote Host: ", "Local Port: ",
                                     "Remote Port: ", "Attempts: ", "Version: "}));
     EXPECT_FALSE(pane.Label7(7)->isVisibleTo(&pane));
-    EXPECT_FALSE(pane.Picture3()->isVisibleTo(&pane));
-    EXPECT_FALSE(pane.Picture2()->isVisibleTo(&pane));
     EXPECT_EQ(dictionaryUses, 0); // the cache is made on first use only
-}
-
-TEST_F(DetailsPaneTest, AClickFillsEveryLineAndTheHostNameFillsInWhenItArrives)
-{
     AddRule(kCurl, 3);
     pane.ShowConnection(MakeRow(4, kCurl, 42, 5000, "10.0.0.5", 80));
+    EXPECT_NE(PixmapCentre(pane.Pic32()->pixmap()), QColor(Qt::red)); // the generic icon meanwhile
     EXPECT_EQ(pane.Picture2()->text(), "Please Wait...");
     EXPECT_TRUE(pane.Picture2()->isVisibleTo(&pane)); // until the file's facts are in
     ASSERT_TRUE(WaitUntil([&] { return !pane.Picture2()->isVisibleTo(&pane); }, std::chrono::seconds(5)));
@@ -52,10 +47,12 @@ TEST_F(DetailsPaneTest, AClickFillsEveryLineAndTheHostNameFillsInWhenItArrives)
                                     "Attempts: 3", "Version: 7.88.01.02"}));
     EXPECT_TRUE(pane.Label7(7)->isVisibleTo(&pane));
     EXPECT_TRUE(pane.Picture3()->isVisibleTo(&pane));
-    EXPECT_EQ(pane.SelectedConnection().slot, 4);
 
     ASSERT_TRUE(lookup.Release("10.0.0.5", "server.example"));
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: server.example (10.0.0.5)");
+    ASSERT_TRUE(WaitUntil([&] { return PixmapCentre(pane.Pic32()->pixmap()) == QColor(Qt::red); },
+                          std::chrono::seconds(5)));
+    EXPECT_EQ(pane.Pic32()->pixmap().size(), QSize(32, 32));
 }
 
 TEST_F(DetailsPaneTest, ANameThatArrivesAfterAnotherRowWasClickedLeavesThatRowsLineAlone)
@@ -70,50 +67,37 @@ TEST_F(DetailsPaneTest, ANameThatArrivesAfterAnotherRowWasClickedLeavesThatRowsL
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: first.example (10.0.0.5)");
 }
 
-TEST_F(DetailsPaneTest, AProgramWithoutARuleHidesTheAttemptsLineAndAFileWithoutVersionShowsNone)
+// A program without a rule hides the attempts line; an Unknown row or a vanished file also clears the
+// icon, version and size of the program shown before.
+TEST_F(DetailsPaneTest, TheNextRowReplacesEveryFactOfThePreviousProgram)
 {
     AddRule(kCurl, 1);
-    Click(MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 80));
-    ASSERT_TRUE(pane.Picture3()->isVisibleTo(&pane));
-    Click(MakeRow(1, "/usr/bin/noversion", 43, 5001, "10.0.0.5", 443));
-    EXPECT_FALSE(pane.Label7(7)->isVisibleTo(&pane));
-    EXPECT_FALSE(pane.Picture3()->isVisibleTo(&pane));
-    EXPECT_EQ(pane.Label7(8)->text(), "Version: ");
-    EXPECT_EQ(pane.Label7(2)->text(), "Size: 100 Bytes");
-}
-
-TEST_F(DetailsPaneTest, AnUnknownRowOrAVanishedFileClearsTheIconVersionAndSizeOfThePreviousProgram)
-{
     ASSERT_TRUE(WaitForIcon(kCurl));
     const struct {
-        const char* what;
         MonitorRow row;
         const char* name;
+        const char* size;
+        bool iconCleared; // else the generic icon, empty without an icon theme
     } cases[] = {
-        {"Unknown row", MakeRow(1, "", 0, 5001, "10.0.0.7", 22), "Name: "},
-        {"file gone", MakeRow(1, "/usr/bin/removed", 44, 5001, "10.0.0.7", 22), "Name: removed"},
+        {MakeRow(1, "/usr/bin/noversion", 43, 5001, "10.0.0.5", 443), "Name: noversion", "Size: 100 Bytes",
+         false},
+        {MakeRow(1, "", 0, 5001, "10.0.0.7", 22), "Name: ", "Size: ", true},
+        {MakeRow(1, "/usr/bin/removed", 44, 5001, "10.0.0.7", 22), "Name: removed", "Size: ", true},
     };
     for (const auto& c : cases) {
         Click(MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 80));
-        ASSERT_EQ(PixmapCentre(pane.Pic32()), QColor(Qt::red)) << c.what;
-        ASSERT_EQ(pane.Label7(8)->text(), "Version: 7.88.01.02") << c.what;
+        ASSERT_EQ(PixmapCentre(pane.Pic32()->pixmap()), QColor(Qt::red)) << c.name;
+        ASSERT_TRUE(pane.Picture3()->isVisibleTo(&pane));
         Click(c.row);
-        EXPECT_FALSE(PixmapCentre(pane.Pic32()).isValid()) << c.what;
-        EXPECT_EQ(pane.Label7(8)->text(), "Version: ") << c.what;
-        EXPECT_EQ(pane.Label7(2)->text(), "Size: ") << c.what;
-        EXPECT_EQ(pane.Label7(0)->text(), c.name) << c.what;
-        EXPECT_FALSE(pane.Label7(7)->isVisibleTo(&pane)) << c.what;
+        if (c.iconCleared) {
+            EXPECT_FALSE(PixmapCentre(pane.Pic32()->pixmap()).isValid()) << c.name;
+        }
+        EXPECT_EQ(pane.Label7(8)->text(), "Version: ") << c.name;
+        EXPECT_EQ(pane.Label7(2)->text(), c.size) << c.name;
+        EXPECT_EQ(pane.Label7(0)->text(), c.name);
+        EXPECT_FALSE(pane.Label7(7)->isVisibleTo(&pane)) << c.name;
+        EXPECT_FALSE(pane.Picture3()->isVisibleTo(&pane)) << c.name;
     }
-    EXPECT_EQ(pane.Label7(1)->text(), "Path: /usr/bin/removed");
-}
-
-TEST_F(DetailsPaneTest, TheLargeIconFollowsTheProgramOnceItsIconIsFound)
-{
-    pane.ShowLargeIcon(kCurl);
-    EXPECT_NE(PixmapCentre(pane.Pic32()), QColor(Qt::red)); // the generic icon meanwhile
-    ASSERT_TRUE(
-        WaitUntil([&] { return PixmapCentre(pane.Pic32()) == QColor(Qt::red); }, std::chrono::seconds(5)));
-    EXPECT_EQ(pane.Pic32()->pixmap().size(), QSize(32, 32));
 }
 
 TEST_F(DetailsPaneTest, OnlyTheLatestFileRequestIsShown)

@@ -43,13 +43,22 @@ inline MonitorRow MakeRow(int16_t slot, const QString& path, uint32_t pid, uint1
     return row;
 }
 
-// The colour in the middle of a label's pixmap; invalid when it shows none.
-inline QColor PixmapCentre(const QLabel* label)
+// The colour in the middle of a pixmap; invalid when it is empty.
+inline QColor PixmapCentre(const QPixmap& pixmap)
 {
-    const QPixmap pixmap = label->pixmap();
-    if (pixmap.isNull())
-        return {};
-    return pixmap.toImage().pixelColor(pixmap.width() / 2, pixmap.height() / 2);
+    return pixmap.isNull() ? QColor() : pixmap.toImage().pixelColor(pixmap.width() / 2, pixmap.height() / 2);
+}
+
+// A desktop entry in `folder`/apps that gives `program` a plain red icon.
+inline void WriteRedIconEntry(const QString& folder, const QString& program)
+{
+    QImage red(32, 32, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    EXPECT_TRUE(red.save(folder + "/red.png"));
+    QDir().mkpath(folder + "/apps");
+    TempHome::WriteAll(
+        folder + "/apps/app.desktop",
+        ("[Desktop Entry]\nType=Application\nIcon=" + folder + "/red.png\nExec=" + program + "\n").toUtf8());
 }
 
 class MonitoringFixture : public ::testing::Test {
@@ -65,15 +74,8 @@ protected:
 
     MonitoringFixture()
     {
-        const QString root = home.Path();
-        QImage red(32, 32, QImage::Format_ARGB32);
-        red.fill(Qt::red);
-        EXPECT_TRUE(red.save(root + "/red.png"));
-        QDir().mkpath(root + "/apps");
-        TempHome::WriteAll(
-            root + "/apps/curl.desktop",
-            ("[Desktop Entry]\nType=Application\nIcon=" + root + "/red.png\nExec=" + kCurl + "\n").toUtf8());
-        icons = std::make_unique<ProgramIcons>(QStringList{root + "/apps"});
+        WriteRedIconEntry(home.Path(), kCurl);
+        icons = std::make_unique<ProgramIcons>(QStringList{home.Path() + "/apps"});
         files.files[kCurl] = FileFacts{false, 2048};
         files.versions[kCurl] = FileVersion{(7u << 16) | 88u, (1u << 16) | 2u};
         files.files["/usr/bin/noversion"] = FileFacts{false, 100};

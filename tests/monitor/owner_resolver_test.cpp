@@ -45,34 +45,20 @@ protected:
     }
 };
 
-TEST_F(OwnerResolverTest, EachConnectionOfAProgramIsCheckedOnceAndOnlyTheOneDecidedIsDeleted)
+TEST_F(OwnerResolverTest, EachConnectionIsCheckedOnceInListingOrderAndOnlyTheOneDecidedIsDeleted)
 {
-    processes.Add(40, "/usr/bin/curl");
-    Load({Row(5, 40, 0x1000), Row(5, 40, 0x1100), Row(5, 40, 0x1200)});
+    processes.Add(50, "/opt/b");
+    processes.Add(30, "/opt/a");
+    Load({Row(5, 30, 0x1000), Row(5, 50, 0x1100), Row(2, 30, 0x1600), Row(5, 30, 0x1200)});
     deleteAnswers = {0};
     resolver.ResolveOwners();
-    EXPECT_EQ(calls, (std::vector<Call>{{"/usr/bin/curl", 0}, {"/usr/bin/curl", 1}, {"/usr/bin/curl", 2}}));
+    // Processes in the listing's order, each one's slots ascending, the last row included; listening
+    // slots are neither named nor checked.
+    EXPECT_EQ(calls, (std::vector<Call>{{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 3}}));
+    EXPECT_EQ(table.Connections[2].Path, "");
+    EXPECT_EQ(table.Connections[3].Path, "/opt/a");
     ASSERT_EQ(source.deleted.size(), 1u);
     EXPECT_EQ(source.deleted[0].localPort, 0x1000u);
-}
-
-TEST_F(OwnerResolverTest, TheLastRowOfTheTableIsNamedAndChecked)
-{
-    processes.Add(40, "/usr/bin/wget");
-    Load({Row(5, 41, 0x1000), Row(5, 40, 0x1100)});
-    resolver.ResolveOwners();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].index, 1);
-    EXPECT_EQ(table.Connections[1].Path, "/usr/bin/wget");
-}
-
-TEST_F(OwnerResolverTest, ListeningSlotsAreNeitherNamedNorChecked)
-{
-    processes.Add(40, "/usr/sbin/sshd");
-    Load({Row(2, 40, 0x1600), Row(5, 40, 0x1600)});
-    resolver.ResolveOwners();
-    EXPECT_EQ(table.Connections[0].Path, "");
-    EXPECT_EQ(calls, (std::vector<Call>{{"/usr/sbin/sshd", 1}}));
 }
 
 TEST_F(OwnerResolverTest, ConnectionsOfProcessesThatCannotBeReadKeepAnEmptyPath)
@@ -85,19 +71,7 @@ TEST_F(OwnerResolverTest, ConnectionsOfProcessesThatCannotBeReadKeepAnEmptyPath)
     EXPECT_TRUE(calls.empty());
     for (int j = 0; j < 4; ++j)
         EXPECT_EQ(table.Connections[j].Path, "") << j;
-}
 
-TEST_F(OwnerResolverTest, ProcessesAreVisitedInListingOrderAndSlotsInAscendingOrder)
-{
-    processes.Add(50, "/opt/b");
-    processes.Add(30, "/opt/a");
-    Load({Row(5, 30, 0x1000), Row(5, 50, 0x1100), Row(5, 30, 0x1200)});
-    resolver.ResolveOwners();
-    EXPECT_EQ(calls, (std::vector<Call>{{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 2}}));
-}
-
-TEST_F(OwnerResolverTest, AFailedProcessListNamesNothing)
-{
     processes.Add(40, "/usr/bin/curl");
     processes.failList = true;
     Load({Row(5, 40, 0x1000)});

@@ -1,15 +1,15 @@
 #include "monitor/desktop_entry_index.h"
+#include "monitor/monitoring_fixture.h"
 #include "monitor/program_icons_gui.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QIcon>
 #include <QImage>
 #include <QTemporaryDir>
-#include <QTimer>
 
 namespace qb {
 namespace {
@@ -77,29 +77,17 @@ TEST(ProgramIconsTest, TheGenericIconServesUntilTheProgramsOwnIconArrives)
     QIcon::setThemeName("Adwaita");
     QTemporaryDir dir;
     const QString root = dir.path();
-    QImage red(32, 32, QImage::Format_ARGB32);
-    red.fill(Qt::red);
-    ASSERT_TRUE(red.save(root + "/red.png"));
-    WriteFile(root + "/apps/app.desktop",
-              ("[Desktop Entry]\nType=Application\nIcon=" + root + "/red.png\nExec=/opt/app/app\n").toUtf8());
-
+    test::WriteRedIconEntry(root, "/opt/app/app");
     ProgramIcons icons({root + "/apps"});
-    QEventLoop loop;
-    QString ready;
-    QObject::connect(&icons, &ProgramIcons::IconReady, [&](const QString& path) {
-        ready = path;
-        loop.quit();
-    });
+    QStringList ready;
+    QObject::connect(&icons, &ProgramIcons::IconReady, [&ready](const QString& path) { ready << path; });
     const QPixmap first = icons.Icon("/opt/app/app", 32);
-    EXPECT_FALSE(icons.Known("/opt/app/app"));
     EXPECT_FALSE(first.isNull());
     EXPECT_NE(first.toImage().pixelColor(16, 16), QColor(Qt::red));
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
-    ASSERT_EQ(ready, "/opt/app/app");
-    const QImage own = icons.Icon("/opt/app/app", 32).toImage();
-    EXPECT_EQ(own.size(), QSize(32, 32));
-    EXPECT_EQ(own.pixelColor(16, 16), QColor(Qt::red));
+    ASSERT_TRUE(test::WaitUntil([&ready] { return !ready.isEmpty(); }, std::chrono::seconds(5)));
+    EXPECT_EQ(ready, QStringList{"/opt/app/app"});
+    EXPECT_TRUE(icons.Known("/opt/app/app"));
+    EXPECT_EQ(icons.Icon("/opt/app/app", 32).toImage().pixelColor(16, 16), QColor(Qt::red));
     EXPECT_EQ(icons.Icon("/opt/app/app", 16).toImage().size(), QSize(16, 16));
 }
 

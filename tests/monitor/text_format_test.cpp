@@ -13,29 +13,14 @@ namespace {
 TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
 {
     const std::pair<double, const char*> cases[] = {
-        {0, "0 Bytes"},
-        {512, "512 Bytes"},
-        {1023, "1023 Bytes"},
-        {1024, "1 KB"},
-        {1500, "1.46 KB"},
-        {2048, "2 KB"},
-        {1048575, "1023.99 KB"},
-        {1048576, "1 MB"},
-        {1073741824, "1 GB"},
-        {1610612736, "1.5 GB"},
-        {5.0 * 1099511627776.0, "5120 GB"},
+        {0, "0 Bytes"},          {1023, "1023 Bytes"},
+        {1024, "1 KB"},          {1500, "1.46 KB"},
+        {1048575, "1023.99 KB"}, {1048576, "1 MB"},
+        {1610612736, "1.5 GB"},  {5.0 * 1099511627776.0, "5120 GB"},
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(FormatSize(bytes), text) << bytes;
-    EXPECT_EQ(FileSizeText(0), "0 Bytes");
     EXPECT_EQ(FileSizeText(123456789), "117.73 MB");
-}
-
-TEST(TextFormatTest, TrimDecimalsKeepsDigitsAfterTheFirstPoint)
-{
-    EXPECT_EQ(TrimDecimals("3.14159", 2), "3.14");
-    EXPECT_EQ(TrimDecimals("7", 2), "7");
-    EXPECT_EQ(TrimDecimals("2.5", 2), "2.5");
     EXPECT_EQ(TrimDecimals("1.2.3", 0), "1.");
 }
 
@@ -45,7 +30,6 @@ TEST(TextFormatTest, FormatIPv4ReadsTheBytesInMemoryOrder)
     uint32_t addr = 0;
     std::memcpy(&addr, bytes, 4);
     EXPECT_EQ(FormatIPv4(addr), "10.0.0.138");
-    EXPECT_EQ(FormatIPv4(0), "0.0.0.0");
     EXPECT_EQ(FormatIPv4(0xFFFFFFFF), "255.255.255.255");
 }
 
@@ -54,7 +38,6 @@ TEST(TextFormatTest, FileVersionTextPadsMinorPartsAndShortensAZeroLowHalf)
     test::FakeFileInfo files;
     const std::pair<FileVersion, const char*> cases[] = {
         {{5u << 16 | 1, 2600u << 16 | 2180}, "5.01.2600.2180"},
-        {{1u << 16 | 2, 3u << 16 | 4}, "1.02.03.04"},
         {{6u << 16, 0}, "6.00.0000"},
         {{1u << 16 | 2, 0u << 16 | 5}, "1.02.00.05"},
         {{65535u << 16 | 65535, 65535u << 16 | 65535}, "65535.65535.65535.65535"},
@@ -66,15 +49,12 @@ TEST(TextFormatTest, FileVersionTextPadsMinorPartsAndShortensAZeroLowHalf)
     EXPECT_EQ(FileVersionText(files, "/usr/local/bin/unpackaged"), "");
 }
 
-TEST(TextFormatTest, SmallHelpersSplitWordsTrimNulsAndNamePrograms)
+TEST(TextFormatTest, TrimNullAndProgramNameCutAtTheirSeparators)
 {
-    EXPECT_EQ(HiWord(0xABCD1234), 0xABCD);
-    EXPECT_EQ(LoWord(0xABCD1234), 0x1234);
     EXPECT_EQ(TrimNull(std::string("eth0\0junk", 9)), "eth0");
     EXPECT_EQ(TrimNull("plain"), "plain");
     EXPECT_EQ(ProgramName("/usr/lib/firefox/firefox"), "firefox");
     EXPECT_EQ(ProgramName("firefox"), "firefox");
-    EXPECT_EQ(ProgramName(""), "");
     EXPECT_EQ(ProgramName("/usr/bin/"), "");
 }
 
@@ -82,7 +62,6 @@ TEST(OnlineCheckTest, OnlineFollowsTheConnectionAndProxyOnlyItsFlag)
 {
     test::FakeConnectivity connectivity;
     EXPECT_FALSE(IsOnline(connectivity));
-    EXPECT_FALSE(IsProxy(connectivity));
     connectivity.state = {true, ConnectedState::kLan};
     EXPECT_TRUE(IsOnline(connectivity));
     EXPECT_FALSE(IsProxy(connectivity));
