@@ -25,36 +25,17 @@ void ExpectLevel(int actual, double exact, int line)
         EXPECT_EQ(actual, static_cast<int>(std::nearbyint(exact))) << "line " << line;
 }
 
-TEST(AnalyzeTest, SplitsTheColourAndLeavesTheArgumentAtZero)
+TEST(ColourStepsTest, AnalyzeSplitsTheColourAndPackRoundsHalvesToEvenWithinRange)
 {
     UserControl3 panel;
     qint32 colour = 14078416;
     panel.Analyze(colour);
-    EXPECT_EQ(panel.Red(), 208);
-    EXPECT_EQ(panel.Green(), 209);
-    EXPECT_EQ(panel.Blue(), 214);
+    EXPECT_EQ(QColor(panel.Red(), panel.Green(), panel.Blue()), QColor(208, 209, 214));
     EXPECT_EQ(colour, 0);
-    UserControl2 banner;
-    qint32 blue = 15836238;
-    banner.Analyze(blue);
-    EXPECT_EQ(banner.Red(), 78);
-    EXPECT_EQ(banner.Green(), 164);
-    EXPECT_EQ(banner.Blue(), 241);
-    EXPECT_EQ(blue, 0);
-}
-
-TEST(AnalyzeTest, NegativeComponentsBecomeZero)
-{
-    qint32 colour = -70000;
-    const ColourComponents components = AnalyzeColour(colour);
-    EXPECT_EQ(components.blue, 0);
-    EXPECT_EQ(components.green, 0);
-    EXPECT_EQ(components.red, 0);
-    EXPECT_EQ(colour, 0);
-}
-
-TEST(PackComponentsTest, RoundsHalvesToEvenAndLimitsTo255)
-{
+    qint32 negative = -70000;
+    const ColourComponents components = AnalyzeColour(negative);
+    EXPECT_EQ(components.red + components.green + components.blue, 0);
+    EXPECT_EQ(negative, 0);
     EXPECT_EQ(PackComponents({2.5, 3.5, 257.55}), 2 + 256 * 4 + 65536 * 255);
     EXPECT_EQ(PackComponents({0.5, 1.5, 254.5}), 0 + 256 * 2 + 65536 * 254);
 }
@@ -71,58 +52,38 @@ protected:
     UserControl3 panel;
 };
 
-TEST_F(UserControl3Test, VerticalGradientStepsBeforeTheFirstLine)
+TEST_F(UserControl3Test, GradientStepsBeforeTheFirstLineAcrossEachOrientation)
 {
+    // Line i carries i + 1 steps (of 2.55 down, 5.1 across); the last line lies past the far edge.
     panel.Gradient(0, 0, 16777215);
-    const QImage surface = Surface();
-    // Row i carries i + 1 steps of 2.55; the 101st line, at row 100, lies past the bottom edge.
+    QImage surface = Surface();
     for (int row = 0; row < 100; ++row) {
         const QRgb pixel = surface.pixel(25, row);
         ExpectLevel(qRed(pixel), 2.55 * (row + 1), row);
-        EXPECT_EQ(surface.pixel(0, row), pixel);
-        EXPECT_EQ(surface.pixel(49, row), pixel);
-        EXPECT_TRUE(qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel));
+        EXPECT_TRUE(surface.pixel(0, row) == pixel && surface.pixel(49, row) == pixel) << row;
+        EXPECT_TRUE(qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel)) << row;
     }
-    EXPECT_EQ(surface.pixel(0, 0), Rgb(3, 3, 3));
     EXPECT_EQ(surface.pixel(0, 99), Rgb(255, 255, 255));
-}
-
-TEST_F(UserControl3Test, HorizontalGradientRunsAcrossTheWidth)
-{
     panel.Gradient(1, 16777215, 0);
-    const QImage surface = Surface();
+    surface = Surface();
     for (int column = 0; column < 50; ++column) {
-        const QRgb pixel = surface.pixel(column, 60);
-        ExpectLevel(qRed(pixel), 255 - 5.1 * (column + 1), column);
-        EXPECT_EQ(surface.pixel(column, 0), pixel);
+        ExpectLevel(qRed(surface.pixel(column, 60)), 255 - 5.1 * (column + 1), column);
+        EXPECT_EQ(surface.pixel(column, 0), surface.pixel(column, 60)) << column;
     }
-    EXPECT_EQ(surface.pixel(49, 60), Rgb(0, 0, 0));
 }
 
-TEST_F(UserControl3Test, UnknownOrientationPaintsNothing)
+TEST_F(UserControl3Test, UnknownOrientationOrNoExtentPaintsNothingAndShowingPaintsPaleGreyToWhite)
 {
     panel.Gradient(2, 0, 16777215);
-    const QImage surface = Surface();
-    EXPECT_EQ(surface.pixel(0, 0), kBack);
-    EXPECT_EQ(surface.pixel(49, 99), kBack);
-}
-
-TEST_F(UserControl3Test, NoExtentPaintsNothing)
-{
+    EXPECT_EQ(Surface().pixel(49, 99), kBack);
     panel.resize(50, 0);
     panel.Gradient(0, 0, 16777215);
     panel.resize(50, 100);
     EXPECT_EQ(Surface().pixel(10, 10), kBack);
-}
-
-TEST(UserControl3ShowTest, PaintsPaleGreyToWhiteWhenShown)
-{
-    UserControl3 panel;
-    panel.resize(30, 200);
     panel.show();
     const QImage shot = test::Shot(&panel);
     EXPECT_EQ(shot.pixel(5, 0), Rgb(208, 209, 214));
-    EXPECT_EQ(shot.pixel(5, 199), Rgb(255, 255, 255));
+    EXPECT_EQ(shot.pixel(5, 99), Rgb(255, 255, 255));
 }
 
 class UserControl2Test : public ::testing::Test {
@@ -138,7 +99,7 @@ protected:
     UserControl2 banner;
 };
 
-TEST_F(UserControl2Test, GradientPaintsTheRightHalfOnly)
+TEST_F(UserControl2Test, GradientPaintsTheRightHalfBetweenRulesThatFrameThePicture)
 {
     banner.Gradient(15836238);
     const QImage shot = test::Shot(&banner);
@@ -148,15 +109,11 @@ TEST_F(UserControl2Test, GradientPaintsTheRightHalfOnly)
     const auto step = [](int start, int end, int steps) {
         return static_cast<int>(std::nearbyint(start + (end - start) / 100.0 * steps));
     };
-    EXPECT_EQ(shot.pixel(100, 30), Rgb(step(255, 78, 1), step(255, 164, 1), step(255, 241, 1)));
-    EXPECT_EQ(shot.pixel(150, 30), Rgb(step(255, 78, 51), step(255, 164, 51), step(255, 241, 51)));
-    EXPECT_EQ(shot.pixel(199, 30), Rgb(step(255, 78, 100), step(255, 164, 100), step(255, 241, 100)));
-}
-
-TEST_F(UserControl2Test, RulesFrameThePicture)
-{
-    banner.Gradient(15836238);
-    const QImage shot = test::Shot(&banner);
+    for (int steps : {1, 51, 100}) {
+        EXPECT_EQ(shot.pixel(99 + steps, 30),
+                  Rgb(step(255, 78, steps), step(255, 164, steps), step(255, 241, steps)))
+            << steps;
+    }
     EXPECT_EQ(shot.pixel(4, 0), kBack);
     EXPECT_EQ(shot.pixel(5, 0), Rgb(200, 200, 200));
     EXPECT_EQ(shot.pixel(199, 0), Rgb(200, 200, 200));
@@ -168,23 +125,20 @@ TEST_F(UserControl2Test, RulesFrameThePicture)
     EXPECT_EQ(shot.pixel(4, 16), kBack);
 }
 
-TEST_F(UserControl2Test, ShowingAgainKeepsAnEarlierGradient)
-{
-    banner.show();
-    banner.Gradient(15836238);
-    const QRgb painted = test::Shot(&banner).pixel(150, 30);
-    banner.hide();
-    banner.show();
-    banner.resize(200, 41);
-    EXPECT_EQ(test::Shot(&banner).pixel(150, 30), painted);
-}
-
-TEST_F(UserControl2Test, NoWidthPaintsNoGradient)
+TEST_F(UserControl2Test, NoWidthPaintsNoGradientAndShowingAgainKeepsAnEarlierOne)
 {
     banner.resize(0, 40);
     banner.Gradient(15836238);
     banner.resize(200, 40);
     EXPECT_EQ(test::Shot(&banner).pixel(150, 30), kBack);
+    banner.show();
+    banner.Gradient(15836238);
+    const QRgb painted = test::Shot(&banner).pixel(150, 30);
+    EXPECT_NE(painted, kBack);
+    banner.hide();
+    banner.show();
+    banner.resize(200, 41);
+    EXPECT_EQ(test::Shot(&banner).pixel(150, 30), painted);
 }
 
 } // namespace

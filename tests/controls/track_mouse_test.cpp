@@ -33,88 +33,60 @@ class TrackMouseTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        widget = std::make_unique<LoggingWidget>(log);
-        connect(QStringLiteral("over"), &TrackMouse::MouseOver);
-        connect(QStringLiteral("out"), &TrackMouse::MouseOut);
-        connect(QStringLiteral("down"), &TrackMouse::MouseLeftDown);
-        connect(QStringLiteral("up"), &TrackMouse::MouseLeftUp);
+        const std::pair<const char*, void (TrackMouse::*)()> events[] = {{"over", &TrackMouse::MouseOver},
+                                                                         {"out", &TrackMouse::MouseOut},
+                                                                         {"down", &TrackMouse::MouseLeftDown},
+                                                                         {"up", &TrackMouse::MouseLeftUp}};
+        for (const auto& [name, event] : events)
+            QObject::connect(&tracker, event, [this, name] { log << QLatin1StringView(name); });
+        tracker.Watch(&widget);
     }
-
-    void connect(const QString& name, void (TrackMouse::*signal)())
-    {
-        QObject::connect(&tracker, signal, [this, name] { log << name; });
-    }
-
     QStringList log;
-    std::unique_ptr<LoggingWidget> widget;
+    LoggingWidget widget{log};
     TrackMouse tracker;
 };
 
-TEST_F(TrackMouseTest, EachEventIsRaisedBeforeTheWidgetsOwnHandling)
+TEST_F(TrackMouseTest, EachEventIsRaisedBeforeTheWidgetsOwnHandlingAndEveryMoveRaisesMouseOverAgain)
 {
-    tracker.Watch(widget.get());
-    test::Enter(widget.get(), Centre(widget.get()));
-    test::Move(widget.get(), Centre(widget.get()));
-    test::Press(widget.get(), Centre(widget.get()));
-    test::Release(widget.get(), Centre(widget.get()));
-    test::Leave(widget.get());
-    EXPECT_EQ(log, QStringList({"over", "widget:enter", "over", "widget:move", "down", "widget:press", "up",
-                                "widget:release", "out", "widget:leave"}));
-}
-
-TEST_F(TrackMouseTest, EveryMoveRaisesMouseOverAgainAndLeavingRaisesOneMouseOut)
-{
-    tracker.Watch(widget.get());
-    for (int x = 1; x <= 5; ++x)
-        test::Move(widget.get(), QPointF(x, 5));
-    test::Leave(widget.get());
-    EXPECT_EQ(log.count(QStringLiteral("over")), 5);
-    EXPECT_EQ(log.count(QStringLiteral("out")), 1);
-    // Every move re-arms the tracker, which must not multiply it.
-    EXPECT_EQ(log.count(QStringLiteral("widget:move")), 5);
+    test::Enter(&widget, Centre(&widget));
+    test::Move(&widget, Centre(&widget));
+    test::Move(&widget, QPointF(1, 1)); // every move re-arms the tracker, which must not multiply it
+    test::Press(&widget, Centre(&widget));
+    test::Release(&widget, Centre(&widget));
+    test::Leave(&widget);
+    EXPECT_EQ(log, QStringList({"over", "widget:enter", "over", "widget:move", "over", "widget:move", "down",
+                                "widget:press", "up", "widget:release", "out", "widget:leave"}));
 }
 
 TEST_F(TrackMouseTest, OnlyTheLeftButtonCountsAndOnlyAReleaseOverTheWidget)
 {
-    tracker.Watch(widget.get());
-    test::Press(widget.get(), Centre(widget.get()), Qt::RightButton);
-    test::Release(widget.get(), Centre(widget.get()), Qt::RightButton);
-    test::Press(widget.get(), Centre(widget.get()));
-    test::Release(widget.get(), QPointF(200, 5)); // dragged off before letting go
+    test::Press(&widget, Centre(&widget), Qt::RightButton);
+    test::Release(&widget, Centre(&widget), Qt::RightButton);
+    test::Press(&widget, Centre(&widget));
+    test::Release(&widget, QPointF(200, 5)); // dragged off before letting go
     EXPECT_EQ(log.count(QStringLiteral("down")), 1);
     EXPECT_EQ(log.count(QStringLiteral("up")), 0);
 }
 
-TEST_F(TrackMouseTest, CloseWatchGivesTheWidgetBackAndFreesItsKey)
+TEST_F(TrackMouseTest, WatchingAgainReplacesTheTrackerAndCloseWatchGivesTheWidgetBack)
 {
-    widget->setMouseTracking(false);
-    tracker.Watch(widget.get());
-    EXPECT_TRUE(CTrackMouse::IsRegistered(widget.get()));
-    EXPECT_TRUE(widget->hasMouseTracking());
+    tracker.Watch(&widget);
+    test::Move(&widget, QPointF(1, 1));
+    EXPECT_EQ(log.count(QStringLiteral("over")), 1);
+    EXPECT_TRUE(widget.hasMouseTracking());
+    log.clear();
     tracker.CloseWatch();
-    EXPECT_FALSE(CTrackMouse::IsRegistered(widget.get()));
-    EXPECT_FALSE(widget->hasMouseTracking());
-    test::Click(widget.get());
+    EXPECT_FALSE(CTrackMouse::IsRegistered(&widget));
+    EXPECT_FALSE(widget.hasMouseTracking());
+    test::Click(&widget);
     EXPECT_EQ(log, QStringList({"widget:press", "widget:release"}));
 }
 
-TEST_F(TrackMouseTest, RegistryKeyIsTheAddressFollowedByTm)
+TEST(CTrackMouseTest, WithoutAWidgetNothingStartsAndASecondTrackerForOneWidgetIsRefused)
 {
-    EXPECT_EQ(CTrackMouse::RegistryKey(widget.get()),
-              QString::number(reinterpret_cast<quintptr>(widget.get())) + QStringLiteral("TM"));
-}
-
-TEST(CTrackMouseTest, WithoutATrackObjectStartAndStopDoNothing)
-{
-    CTrackMouse tracker;
-    EXPECT_FALSE(tracker.StartTracking());
-    EXPECT_FALSE(tracker.IsTracking());
-    EXPECT_FALSE(tracker.StopTracking());
-    EXPECT_EQ(tracker.TrackObject(), nullptr);
-}
-
-TEST(CTrackMouseTest, ASecondTrackerForTheSameWidgetIsRefused)
-{
+    CTrackMouse idle;
+    EXPECT_FALSE(idle.StartTracking());
+    EXPECT_FALSE(idle.IsTracking());
     QWidget widget;
     CTrackMouse first;
     CTrackMouse second;
@@ -128,7 +100,7 @@ TEST(CTrackMouseTest, ASecondTrackerForTheSameWidgetIsRefused)
     EXPECT_EQ(overs, 0);
 }
 
-TEST(CTrackMouseTest, DestroyingTheTrackerStopsTracking)
+TEST(CTrackMouseTest, DestroyingTheTrackerOrTheWidgetLeavesNoKeyBehind)
 {
     QWidget widget;
     {
@@ -138,15 +110,11 @@ TEST(CTrackMouseTest, DestroyingTheTrackerStopsTracking)
     }
     EXPECT_FALSE(CTrackMouse::IsRegistered(&widget));
     test::Hover(&widget); // no dangling filter
-}
-
-TEST(CTrackMouseTest, ADestroyedWidgetLeavesNoKeyBehind)
-{
     CTrackMouse tracker;
-    auto widget = std::make_unique<QWidget>();
-    const QWidget* address = widget.get();
-    tracker.SetTrackObject(widget.get());
-    widget.reset();
+    auto doomed = std::make_unique<QWidget>();
+    const QWidget* address = doomed.get();
+    tracker.SetTrackObject(doomed.get());
+    doomed.reset();
     EXPECT_FALSE(CTrackMouse::IsRegistered(address));
     EXPECT_EQ(tracker.TrackObject(), nullptr);
     EXPECT_FALSE(tracker.IsTracking());
@@ -163,19 +131,6 @@ TEST(CTrackMouseTest, AHandlerMayDestroyTheWatchedWidget)
     test::Release(widget, QPointF(1, 1));
     EXPECT_TRUE(guard.isNull());
     EXPECT_FALSE(tracker.IsTracking());
-}
-
-TEST(TrackMouseWatchTest, WatchingAgainReplacesTheTracker)
-{
-    QWidget widget;
-    TrackMouse tracker;
-    int overs = 0;
-    QObject::connect(&tracker, &TrackMouse::MouseOver, [&] { ++overs; });
-    tracker.Watch(&widget);
-    tracker.Watch(&widget);
-    test::Move(&widget, QPointF(1, 1));
-    EXPECT_EQ(overs, 1);
-    EXPECT_TRUE(CTrackMouse::IsRegistered(&widget));
 }
 
 } // namespace

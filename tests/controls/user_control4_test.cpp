@@ -1,4 +1,5 @@
 #include "controls/picture_box.h"
+#include "controls/pixels.h"
 #include "controls/user_control4.h"
 #include "support/pointer.h"
 
@@ -7,22 +8,15 @@
 namespace qb {
 namespace {
 
+using test::HasColour;
 using test::Rgb;
 using test::Shot;
 
 const QRgb kStripBack = Rgb(220, 223, 236);
 const QRgb kWhite = Rgb(255, 255, 255);
-
-bool HasColour(const QImage& image, QRgb colour)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) == colour)
-                return true;
-        }
-    }
-    return false;
-}
+const QRgb kBlack = Rgb(0, 0, 0);
+const QRgb kDarkGrey = Rgb(92, 92, 92);
+const QRgb kGrey = Rgb(128, 128, 128);
 
 class UserControl4Test : public ::testing::Test {
 protected:
@@ -39,111 +33,83 @@ protected:
         });
     }
     QImage EntryShot(int index) { return Shot(strip.Picture2(index)); }
+    // An entry at rest: template size, grey text without underline on the strip colour.
+    void ExpectAtRest(int index)
+    {
+        const QImage shot = EntryShot(index);
+        EXPECT_EQ(strip.Picture2(index)->size(), strip.Picture2(0)->size()) << index;
+        EXPECT_FALSE(strip.Picture2(index)->FontUnderline()) << index;
+        EXPECT_EQ(shot.pixel(shot.width() - 1, 0), kStripBack) << index;
+        EXPECT_FALSE(HasColour(shot, kBlack)) << index;
+        EXPECT_FALSE(HasColour(shot, kWhite)) << index;
+    }
 
     UserControl4 strip;
     std::vector<qint16> clicked;
     std::vector<qint16> selectedDuringEvent;
 };
 
-TEST_F(UserControl4Test, EntriesStackUnderTheTemplate)
+TEST_F(UserControl4Test, ShowMeStacksTheEntriesAndFramesTheStripOpenAtTheTop)
 {
     ASSERT_EQ(strip.EntryCount(), 4);
     for (int i = 1; i <= 4; ++i) {
-        const PictureBox* entry = strip.Picture2(i);
         const PictureBox* above = strip.Picture2(i - 1);
-        EXPECT_EQ(entry->y(), above->y() + above->height()) << i;
-        EXPECT_EQ(entry->size(), strip.Picture2(0)->size()) << i;
-        EXPECT_EQ(entry->property("Tag").toString().isEmpty(), false);
+        EXPECT_EQ(strip.Picture2(i)->y(), above->y() + above->height()) << i;
     }
-}
-
-TEST_F(UserControl4Test, ShowMeFramesTheStripOpenAtTheTopAndWidensIt)
-{
     const PictureBox* last = strip.Picture2(4);
     const int stripHeight = last->y() + last->height() + 5;
-    EXPECT_EQ(strip.width(), 150 + 13);
-    EXPECT_EQ(strip.height(), stripHeight);
+    EXPECT_EQ(strip.size(), QSize(150 + 13, stripHeight));
     const QImage frame = Shot(strip.Picture1());
     ASSERT_EQ(frame.size(), QSize(150, stripHeight));
-    const QRgb grey = Rgb(128, 128, 128);
-    EXPECT_EQ(frame.pixel(0, 0), grey);
-    EXPECT_EQ(frame.pixel(149, 0), grey);
-    EXPECT_EQ(frame.pixel(70, stripHeight - 1), grey);
+    EXPECT_EQ(frame.pixel(0, 0), kGrey);
+    EXPECT_EQ(frame.pixel(149, 0), kGrey);
+    EXPECT_EQ(frame.pixel(70, stripHeight - 1), kGrey);
     EXPECT_EQ(frame.pixel(70, 0), kStripBack); // open towards the header
-    EXPECT_EQ(frame.pixel(70, 2), kStripBack);
 }
 
-TEST_F(UserControl4Test, ClickingAnEntrySelectsItBeforeButtonClick)
+TEST_F(UserControl4Test, ClickingAnEntrySelectsItBeforeButtonClickAndAgainKeepsIt)
 {
     test::Hover(strip.Picture2(2));
     test::Click(strip.Picture2(2));
     ASSERT_EQ(clicked, std::vector<qint16>{2});
     EXPECT_EQ(selectedDuringEvent, std::vector<qint16>{2});
     const PictureBox* tab = strip.Picture2(2);
-    EXPECT_EQ(tab->width(), strip.width() * 15);
-    EXPECT_EQ(tab->height(), strip.Picture2(0)->height() + 2);
+    EXPECT_EQ(tab->size(), QSize(strip.width() * 15, strip.Picture2(0)->height() + 2));
     EXPECT_EQ(EntryShot(2).pixel(60, 2), kWhite);
+    test::Click(strip.Picture2(2));
+    EXPECT_EQ(clicked, (std::vector<qint16>{2, 2}));
+    EXPECT_EQ(strip.SelectedEntry(), 2);
+    EXPECT_EQ(strip.Picture2(2)->size(), tab->size());
+    test::Leave(strip.Picture2(2));
+    test::Click(strip.Picture2(4));
+    EXPECT_EQ(strip.SelectedEntry(), 4);
+    ExpectAtRest(2);
 }
 
-TEST_F(UserControl4Test, TabHasATwoPixelBottomEdgeWithCornerPieces)
+TEST_F(UserControl4Test, TabHasATwoPixelBottomEdgeWithCornerPiecesAndKeepsItUnderThePointer)
 {
     strip.ShowMenu(1);
+    test::Hover(strip.Picture2(1));
+    EXPECT_TRUE(strip.Picture2(1)->FontUnderline());
     const QImage tab = EntryShot(1);
     const int h = tab.height();
     const int pw = strip.Picture1()->width();
-    // Left corner piece.
-    EXPECT_EQ(tab.pixel(0, h - 2), kStripBack);
-    EXPECT_EQ(tab.pixel(0, h - 1), kStripBack);
-    EXPECT_EQ(tab.pixel(1, h - 2), Rgb(92, 92, 92));
-    EXPECT_EQ(tab.pixel(1, h - 1), kStripBack);
-    // Bottom edge.
-    EXPECT_EQ(tab.pixel(50, h - 2), Rgb(92, 92, 92));
-    EXPECT_EQ(tab.pixel(50, h - 1), Rgb(128, 128, 128));
-    EXPECT_EQ(tab.pixel(pw - 1, h - 2), Rgb(92, 92, 92));
-    // Right corner piece, then the tab runs on without an edge.
-    EXPECT_EQ(tab.pixel(pw, h - 2), Rgb(92, 92, 92));
-    EXPECT_EQ(tab.pixel(pw, h - 1), Rgb(128, 128, 128));
-    EXPECT_EQ(tab.pixel(pw + 1, h - 2), Rgb(92, 92, 92));
-    EXPECT_EQ(tab.pixel(pw + 1, h - 1), Rgb(200, 200, 202));
-    EXPECT_EQ(tab.pixel(pw + 2, h - 1), kWhite);
-}
-
-TEST_F(UserControl4Test, ClickingTheSelectedEntryAgainKeepsItAndRaisesButtonClickAgain)
-{
-    test::Click(strip.Picture2(3));
-    const QSize tabSize = strip.Picture2(3)->size();
-    test::Click(strip.Picture2(3));
-    EXPECT_EQ(clicked, (std::vector<qint16>{3, 3}));
-    EXPECT_EQ(strip.SelectedEntry(), 3);
-    EXPECT_EQ(strip.Picture2(3)->size(), tabSize);
-}
-
-TEST_F(UserControl4Test, HoverOverTheSelectedEntryKeepsTheTab)
-{
-    strip.ShowMenu(2);
-    test::Hover(strip.Picture2(2));
-    const QImage tab = EntryShot(2);
     EXPECT_EQ(tab.pixel(60, 2), kWhite);
-    EXPECT_EQ(tab.pixel(50, tab.height() - 2), Rgb(92, 92, 92));
-    EXPECT_TRUE(strip.Picture2(2)->FontUnderline());
-}
-
-TEST_F(UserControl4Test, ChoosingAnotherEntryPutsTheFirstBackAtRest)
-{
-    strip.ShowMenu(1);
-    strip.ShowMenu(4);
-    EXPECT_EQ(strip.Picture2(1)->size(), strip.Picture2(0)->size());
-    EXPECT_FALSE(HasColour(EntryShot(1), kWhite));
-    EXPECT_EQ(strip.SelectedEntry(), 4);
-}
-
-TEST_F(UserControl4Test, ShowMenuOutsideTheEntriesDoesNothing)
-{
-    for (qint16 index : {5, 0, -1, -7}) {
-        strip.ShowMenu(index);
-        EXPECT_EQ(strip.SelectedEntry(), -1) << index;
-    }
-    EXPECT_FALSE(HasColour(Shot(strip.Picture2(0)), kWhite));
+    const std::pair<QPoint, QRgb> expected[] = {
+        {{0, h - 2}, kStripBack},
+        {{0, h - 1}, kStripBack},
+        {{1, h - 2}, kDarkGrey}, // left corner
+        {{1, h - 1}, kStripBack},
+        {{50, h - 2}, kDarkGrey},
+        {{50, h - 1}, kGrey}, // bottom edge
+        {{pw - 1, h - 2}, kDarkGrey},
+        {{pw, h - 2}, kDarkGrey},
+        {{pw, h - 1}, kGrey}, // right corner
+        {{pw + 1, h - 1}, Rgb(200, 200, 202)},
+        {{pw + 2, h - 1}, kWhite}, // then no edge
+    };
+    for (const auto& [point, colour] : expected)
+        EXPECT_EQ(tab.pixel(point), colour) << point.x() << "," << point.y();
 }
 
 TEST_F(UserControl4Test, PointerTurnsTextBlackAndUnderlinedThenGreyAgain)
@@ -151,31 +117,26 @@ TEST_F(UserControl4Test, PointerTurnsTextBlackAndUnderlinedThenGreyAgain)
     QWidget* entry = strip.Picture2(1);
     test::Hover(entry);
     EXPECT_TRUE(strip.Picture2(1)->FontUnderline());
-    EXPECT_TRUE(HasColour(Shot(entry), Rgb(0, 0, 0)));
+    EXPECT_TRUE(HasColour(Shot(entry), kBlack));
     test::Leave(entry);
     EXPECT_FALSE(strip.Picture2(1)->FontUnderline());
-    EXPECT_FALSE(HasColour(Shot(entry), Rgb(0, 0, 0)));
-    EXPECT_TRUE(HasColour(Shot(entry), Rgb(128, 128, 128)));
+    EXPECT_TRUE(HasColour(Shot(entry), kGrey));
+    ExpectAtRest(1);
 }
 
-TEST_F(UserControl4Test, ResetShowsEveryEntryGreyOnTheStripColour)
+TEST_F(UserControl4Test, ResetShowMenuOutsideAndAddButtonLeaveNoEntryChosen)
 {
     test::Hover(strip.Picture2(2));
     test::Click(strip.Picture2(2));
     strip.Reset();
     EXPECT_EQ(strip.SelectedEntry(), -1);
-    for (int i = 1; i <= 4; ++i) {
-        const QImage shot = EntryShot(i);
-        EXPECT_EQ(strip.Picture2(i)->size(), strip.Picture2(0)->size()) << i;
-        EXPECT_FALSE(strip.Picture2(i)->FontUnderline()) << i;
-        EXPECT_EQ(shot.pixel(shot.width() - 1, 0), kStripBack) << i;
-        EXPECT_FALSE(HasColour(shot, Rgb(0, 0, 0))) << i;
-        EXPECT_FALSE(HasColour(shot, kWhite)) << i;
+    for (int i = 1; i <= 4; ++i)
+        ExpectAtRest(i);
+    for (qint16 index : {5, 0, -1, -7}) {
+        strip.ShowMenu(index);
+        EXPECT_EQ(strip.SelectedEntry(), -1) << index;
     }
-}
-
-TEST_F(UserControl4Test, AddButtonClearsTheChoice)
-{
+    EXPECT_FALSE(HasColour(Shot(strip.Picture2(0)), kWhite));
     strip.ShowMenu(1);
     strip.AddButton(QStringLiteral("More"));
     EXPECT_EQ(strip.SelectedEntry(), -1);

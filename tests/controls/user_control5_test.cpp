@@ -2,6 +2,7 @@
 #include "controls/images/join_pieces.h"
 #include "controls/images/picture_catalogue.h"
 #include "controls/picture_box.h"
+#include "controls/pixels.h"
 #include "controls/user_control5.h"
 #include "controls/user_control6.h"
 #include "support/pointer.h"
@@ -15,18 +16,28 @@ using test::Shot;
 
 QRgb BodyAt(int row)
 {
-    return ImageStringToImage(QLatin1StringView(images::kUserControl5Body)).pixel(0, row);
+    return test::PicturePixel(images::kUserControl5Body, 0, row);
 }
 
-// A place inside the picture that the body does not share: the red of the no-entry sign.
-constexpr QPoint kPictureSpot(2 + 14, 9);
-
-TEST(UserControl5Test, PictureZeroDrawsOnlyTheBodyWhereThePictureWouldBe)
+TEST(UserControl5Test, PictureIsDrawnNormalAndBrighterUnderThePointerAndPictureZeroLeavesTheBody)
 {
     UserControl5 button;
     button.SetCaption(QString());
-    button.SetIcon(0);
     button.show();
+    button.SubClassMe();
+    const QImage normal = ImageStringToImage(images::JoinPieces(images::kUserControl5Pictures[0]));
+    const QImage light = ImageStringToImage(images::JoinPieces(images::kUserControl5HighlightedPictures[0]));
+    // A place inside the picture that the body does not share: the red of the no-entry sign.
+    const QPoint inPicture(14, 9);
+    const QPoint onButton = inPicture + QPoint(2, 0);
+    ASSERT_NE(normal.pixel(inPicture), light.pixel(inPicture));
+    EXPECT_EQ(Shot(&button).pixel(onButton), normal.pixel(inPicture));
+    test::Hover(button.Picture1());
+    EXPECT_EQ(Shot(&button).pixel(onButton), light.pixel(inPicture));
+    test::Leave(button.Picture1());
+    EXPECT_EQ(Shot(&button).pixel(onButton), normal.pixel(inPicture));
+    button.SetIcon(0);
+    test::Hover(button.Picture1());
     const QImage shot = Shot(&button);
     for (int y = 1; y < 34; ++y) {
         for (int x = 3; x < 30; ++x)
@@ -34,25 +45,7 @@ TEST(UserControl5Test, PictureZeroDrawsOnlyTheBodyWhereThePictureWouldBe)
     }
 }
 
-TEST(UserControl5Test, PictureIsDrawnNormalAndBrighterUnderThePointer)
-{
-    UserControl5 button;
-    button.SetCaption(QString());
-    button.SetIcon(1);
-    button.show();
-    button.SubClassMe();
-    const QImage normal = ImageStringToImage(images::JoinPieces(images::kUserControl5Pictures[0]));
-    const QImage light = ImageStringToImage(images::JoinPieces(images::kUserControl5HighlightedPictures[0]));
-    const QPoint inPicture = kPictureSpot - QPoint(2, 0);
-    EXPECT_EQ(Shot(&button).pixel(kPictureSpot), normal.pixel(inPicture));
-    test::Hover(button.Picture1());
-    EXPECT_EQ(Shot(&button).pixel(kPictureSpot), light.pixel(inPicture));
-    EXPECT_NE(normal.pixel(inPicture), light.pixel(inPicture));
-    test::Leave(button.Picture1());
-    EXPECT_EQ(Shot(&button).pixel(kPictureSpot), normal.pixel(inPicture));
-}
-
-TEST(UserControl5Test, PressMarksTheButtonUntilReset)
+TEST(UserControl5Test, PressMarksTheButtonUntilResetAndReleaseClicks)
 {
     UserControl5 button;
     button.show();
@@ -67,20 +60,6 @@ TEST(UserControl5Test, PressMarksTheButtonUntilReset)
     EXPECT_TRUE(button.IsMarked());
     button.Reset();
     EXPECT_FALSE(button.IsMarked());
-}
-
-TEST(UserControl5Test, SavedPropertiesHaveTheirDefaults)
-{
-    UserControl5 button;
-    button.ReadProperties({});
-    EXPECT_EQ(button.Caption(), QStringLiteral("null"));
-    EXPECT_EQ(button.Icon(), 1);
-    button.ReadProperties(
-        {{QStringLiteral("Hold_Caption"), QStringLiteral("Options")}, {QStringLiteral("Hold_Icon"), 3}});
-    PropertyBag bag;
-    button.WriteProperties(bag);
-    EXPECT_EQ(bag.value(QStringLiteral("Hold_Caption")).toString(), QStringLiteral("Options"));
-    EXPECT_EQ(bag.value(QStringLiteral("Hold_Icon")).toInt(), 3);
 }
 
 class UserControl6Test : public ::testing::TestWithParam<int> {};
@@ -110,7 +89,7 @@ TEST_P(UserControl6Test, ClickRaisesButtonClickThenResetsTheOtherTwo)
 
 INSTANTIATE_TEST_SUITE_P(EachOption, UserControl6Test, ::testing::Values(1, 2, 3));
 
-TEST(UserControl6LayoutTest, HoldsTheThreeOptionsWithTheirPictures)
+TEST(UserControl6LayoutTest, HoldsTheThreeOptionsOnTheToolbarBody)
 {
     UserControl6 toolbar;
     EXPECT_EQ(toolbar.Button(1)->Caption(), QStringLiteral("Block all"));
@@ -118,11 +97,6 @@ TEST(UserControl6LayoutTest, HoldsTheThreeOptionsWithTheirPictures)
     EXPECT_EQ(toolbar.Button(3)->Caption(), QStringLiteral("Options"));
     for (int k = 1; k <= 3; ++k)
         EXPECT_EQ(toolbar.Button(k)->Icon(), k);
-}
-
-TEST(UserControl6LayoutTest, PaintsTheToolbarBodyBehindItsButtons)
-{
-    UserControl6 toolbar;
     toolbar.resize(toolbar.width() + 30, toolbar.height());
     toolbar.show();
     const QImage shot = Shot(&toolbar);

@@ -36,12 +36,13 @@ protected:
         graph.SetGridVisible(true);
     }
     QRgb At(int x, int y) const { return surface.Image().pixel(x, y); }
-    int Count(QRgb colour) const
+    // How many pixels of `colour` lie in columns from..to (all rows).
+    int Count(QRgb colour, int from = 0, int to = std::numeric_limits<int>::max()) const
     {
         int count = 0;
         const QImage& image = surface.Image();
         for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x)
+            for (int x = from; x <= std::min(to, image.width() - 1); ++x)
                 count += image.pixel(x, y) == colour ? 1 : 0;
         }
         return count;
@@ -67,28 +68,40 @@ TEST_F(GraphTest, StartUpConfigurationDrawsABlackGridWithAGreenLineAlongTheBotto
     }
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(Count(kGreen), 199);
+    series->clear(); // an empty series gives frame and grid only
+    graph.Draw();
+    EXPECT_EQ(Count(kGreen), 0);
+    EXPECT_EQ(At(100, 100), kTeal);
 }
 
-TEST_F(GraphTest, ASeriesOf105IsCutToItsNewest100InTheCallersSeries)
+TEST_F(GraphTest, ALongSeriesIsCutToItsNewest100AndAShortOneEndsAtItsLastSlot)
 {
     Configure(200, 100);
     series->assign(5, 100.0);
     series->insert(series->end(), 100, 0.0);
     graph.Draw();
-    EXPECT_EQ(*series, GraphSeries(100, 0.0));
+    EXPECT_EQ(*series, GraphSeries(100, 0.0)); // the caller's series is cut too
     for (int x = 0; x <= 200; ++x)
         EXPECT_NE(At(x, 0), kGreen) << x;
+    series->assign(50, 45.0);
+    graph.Draw();
+    for (int x = 2; x <= 100; ++x)
+        EXPECT_EQ(At(x, 55), kGreen) << x;
+    EXPECT_EQ(Count(kGreen, 101), 0);
 }
 
-TEST_F(GraphTest, AValueAbove100IsDrawnAtTheTopEdgeOfThePlot)
+TEST_F(GraphTest, ValuesAbove100HugeOrNonNumericAreClippedToThePlot)
 {
     Configure(204, 104, 2);
     series->back() = 150;
+    (*series)[50] = -1e30;
+    (*series)[60] = std::numeric_limits<double>::quiet_NaN();
+    (*series)[70] = 1e30;
     graph.Draw();
     EXPECT_EQ(At(200, 2), kGreen); // newest point: one step short of the plot's right end
     EXPECT_EQ(At(200, 1), kRed);
-    EXPECT_EQ(At(200, 0), kRed);
-    EXPECT_EQ(At(198, 100), kGreen);
+    EXPECT_EQ(At(142, 2), kGreen); // the huge value, held at the top
+    EXPECT_EQ(At(102, 2), kTeal);
 }
 
 TEST_F(GraphTest, WithoutTheGridOnlyFrameAndLineAreDrawn)
@@ -100,7 +113,6 @@ TEST_F(GraphTest, WithoutTheGridOnlyFrameAndLineAreDrawn)
     EXPECT_EQ(Count(kRed), 2 * (203 + 103) - 4 + 2 * (201 + 101) - 4);
     EXPECT_EQ(Count(kGreen), 199); // x from 2 to 200 on the plot's bottom, y = 102 - 2
     EXPECT_EQ(At(2, 100), kGreen);
-    EXPECT_EQ(At(200, 100), kGreen);
 }
 
 TEST_F(GraphTest, BorderSize3DrawsFourNestedFramesAndInsetsGridAndPlot)
@@ -108,50 +120,17 @@ TEST_F(GraphTest, BorderSize3DrawsFourNestedFramesAndInsetsGridAndPlot)
     Configure(206, 106, 3);
     graph.Draw();
     for (int i = 0; i <= 3; ++i) {
-        if (i < 3) {
-            EXPECT_EQ(At(i, 50), kRed) << i;
-        }
         EXPECT_EQ(At(206 - i, 50), kRed) << i;
         EXPECT_EQ(At(50, 106 - i), kRed) << i;
-        EXPECT_EQ(At(206 - i, 106 - i), kRed) << i;
     }
-    EXPECT_EQ(At(0, 0), kRed);
     EXPECT_EQ(At(2, 2), kRed);
-    EXPECT_EQ(At(3, 50), kTeal); // the grid's left edge lies on the innermost frame
-    EXPECT_EQ(At(50, 3), kTeal);
-    EXPECT_EQ(At(202, 50), kBlack);
+    EXPECT_EQ(At(3, 50), kTeal);  // the grid's left edge lies on the innermost frame
     EXPECT_EQ(At(10, 50), kTeal); // (206 - 6) / 20 per column
-    EXPECT_EQ(At(200, 50), kTeal);
-    EXPECT_EQ(At(10, 101), kBlack);
+    EXPECT_EQ(At(202, 50), kBlack);
     EXPECT_EQ(At(50, 100), kGreen); // the plot's bottom is 106 - 6
     EXPECT_EQ(At(50, 101), kBlack);
     EXPECT_EQ(At(3, 100), kGreen); // the first point is held at the inset
     EXPECT_EQ(At(2, 100), kRed);
-}
-
-TEST_F(GraphTest, AnEmptySeriesGivesFrameAndGridOnly)
-{
-    Configure(200, 100);
-    series->clear();
-    graph.Draw();
-    EXPECT_EQ(Count(kGreen), 0);
-    for (int x = 0; x <= 200; ++x)
-        EXPECT_EQ(At(x, 100), kTeal) << x;
-}
-
-TEST_F(GraphTest, AShortSeriesEndsWhereItsLastValueFallsOnThe100SlotAxis)
-{
-    Configure(200, 100);
-    series->assign(50, 45.0);
-    graph.Draw();
-    for (int x = 2; x <= 100; ++x)
-        EXPECT_EQ(At(x, 55), kGreen) << x;
-    int greenRight = 0;
-    for (int y = 0; y <= 100; ++y) {
-        for (int x = 101; x <= 200; ++x)
-            greenRight += At(x, y) == kGreen ? 1 : 0;
-    }
-    EXPECT_EQ(greenRight, 0);
 }
 
 TEST_F(GraphTest, ASurfaceBorderPullsTheFrameInAndTheWindowShowsTheKeptDrawing)
@@ -170,18 +149,7 @@ TEST_F(GraphTest, ASurfaceBorderPullsTheFrameInAndTheWindowShowsTheKeptDrawing)
     EXPECT_EQ(shot.pixel(0, 0), surface.palette().color(QPalette::Dark).rgb());
 }
 
-TEST_F(GraphTest, HugeAndNonNumericValuesAreClippedWithoutHarm)
-{
-    Configure(200, 100);
-    (*series)[50] = -1e30;
-    (*series)[60] = std::numeric_limits<double>::quiet_NaN();
-    (*series)[70] = 1e30;
-    graph.Draw();
-    EXPECT_EQ(At(142, 0), kGreen); // clamped to the top
-    EXPECT_EQ(At(100, 0), kTeal);
-}
-
-TEST_F(GraphTest, DrawWithoutASurfaceDoesNothing)
+TEST_F(GraphTest, DrawAfterTheSurfaceWasDestroyedDoesNothing)
 {
     Configure(200, 100);
     auto* doomed = new PictureSurface;

@@ -28,15 +28,6 @@ INSTANTIATE_TEST_SUITE_P(Growth, ActivityStateTest,
                                            ActivityCase{10, 0, 2}, ActivityCase{0, 10, 3},
                                            ActivityCase{-10, -10, 1}, ActivityCase{-10, 10, 3}));
 
-TEST_F(TransferMeterTest, ActivityTickShowsTheTotalsInSizeUnits)
-{
-    source.table.rows[0].octetsReceived = 1'000'000;
-    source.table.rows[0].octetsSent = 0;
-    meter.ActivityTick();
-    EXPECT_EQ(meter.Labels().Label10, "Received: 976.56 KB");
-    EXPECT_EQ(meter.Labels().Label11, "Sent: 0 Bytes");
-}
-
 struct TypeCase {
     uint32_t type;
     const char* text;
@@ -60,9 +51,13 @@ INSTANTIATE_TEST_SUITE_P(Codes, ConnectionTypeTest,
                                            TypeCase{24, "Connection: Loopback"},
                                            TypeCase{28, "Connection: SLIP"}));
 
-TEST_F(TransferMeterTest, AnUnnamedTypeOrAnUnreadableTableLeavesTheActivityLabels)
+TEST_F(TransferMeterTest, ActivityTickShowsTotalsButAnUnnamedTypeOrAnUnreadableTableLeaveTheLabels)
 {
+    source.table.rows[0].octetsReceived = 1'000'000;
+    source.table.rows[0].octetsSent = 0;
     meter.ActivityTick();
+    EXPECT_EQ(meter.Labels().Label10, "Received: 976.56 KB");
+    EXPECT_EQ(meter.Labels().Label11, "Sent: 0 Bytes");
     source.table.rows[0].type = 71;
     source.table.rows[0].octetsReceived += 4096;
     meter.ActivityTick();
@@ -99,8 +94,7 @@ TEST_F(TransferMeterTest, TheListIsRebuiltWhenTheInterfaceCountChanges)
     meter.MeterTick();
     storedConnection = 1;
     source.table.rows.push_back(Row("wlan0", 71));
-    auto result = Tick(100, 0, 0);
-    EXPECT_TRUE(result.listRebuilt);
+    EXPECT_TRUE(Tick(100, 0, 0).listRebuilt);
     EXPECT_EQ(meter.ConnectionList().entries, (QStringList{"eth0 ", "wlan0 "}));
     EXPECT_EQ(meter.ConnectionList().selected, 1);
     meter.SetSelectedConnection(0);
@@ -128,7 +122,6 @@ TEST_F(TransferMeterTest, TypeLabelShowsTheSelectedDescriptionAndKeepsItWithoutA
 TEST_F(TransferMeterTest, Timer2StartsEachTimeTheMachineComesOnline)
 {
     meter.NoteOnline(false);
-    EXPECT_EQ(timer2Starts, 0);
     meter.NoteOnline(true);
     meter.NoteOnline(true);
     EXPECT_EQ(timer2Starts, 1);

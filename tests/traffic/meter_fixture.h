@@ -12,8 +12,6 @@
 
 namespace qb::test {
 
-using std::chrono::milliseconds;
-
 // Just under 2^32, so that every amount in these tests crosses the old 32-bit limit.
 constexpr uint64_t kStartReceived = 4'294'967'000ULL;
 constexpr uint64_t kStartSent = 1'000'000ULL;
@@ -28,15 +26,10 @@ inline InterfaceRow Row(const std::string& description, uint32_t type)
 }
 
 // Pins the C locale for a test's lifetime, from before the meter writes its first texts.
-class LocalePin {
-public:
+struct LocalePin {
     LocalePin() { QLocale::setDefault(QLocale::c()); }
-    ~LocalePin() { QLocale::setDefault(m_saved); }
-    LocalePin(const LocalePin&) = delete;
-    LocalePin& operator=(const LocalePin&) = delete;
-
-private:
-    QLocale m_saved;
+    ~LocalePin() { QLocale::setDefault(saved); }
+    QLocale saved;
 };
 
 class TransferMeterTest : public ::testing::Test {
@@ -66,7 +59,7 @@ protected:
     // Moves the clock on, changes the totals by the given amounts and runs one meter tick.
     TransferMeter::TickResult Tick(int ms, int64_t received, int64_t sent)
     {
-        now += milliseconds(ms);
+        now += std::chrono::milliseconds(ms);
         source.table.rows[0].octetsReceived += static_cast<uint64_t>(received);
         source.table.rows[0].octetsSent += static_cast<uint64_t>(sent);
         return meter.MeterTick();
