@@ -25,7 +25,6 @@ public:
     }
 
     bool Pending() const { return m_due.has_value(); }
-    std::optional<int64_t> Due() const { return m_due; }
 
     // Moves the clock to `time`, firing every call that falls due on the way at its own time.
     void AdvanceTo(int64_t time)

@@ -37,17 +37,16 @@ protected:
         settings.Save(kFirewallApplication, "Cache", key, value);
     }
     QString CacheIni() const { return folder + "cache.ini"; }
+    static QString Address(int i)
+    {
+        return "10.0." + QString::number(i / 256) + "." + QString::number(i % 256);
+    }
     static QByteArray Entries(int first, int last)
     {
         QByteArray bytes;
         for (int i = first; i <= last; ++i)
-            bytes += "10.0." + QByteArray::number(i / 256) + "." + QByteArray::number(i % 256) + ",host" +
-                     QByteArray::number(i) + "\r\n";
+            bytes += Address(i).toLatin1() + ",host" + QByteArray::number(i) + "\r\n";
         return bytes;
-    }
-    static QString Address(int i)
-    {
-        return "10.0." + QString::number(i / 256) + "." + QString::number(i % 256);
     }
 
     TempHome home;
@@ -65,7 +64,6 @@ TEST_F(DictionaryTest, AMissingCacheIniIsCreatedEmptyEvenWhenFilenameNamesAnothe
     EXPECT_TRUE(QFileInfo(CacheIni()).isFile());
     EXPECT_EQ(QFileInfo(CacheIni()).size(), 0);
     EXPECT_EQ(dictionary->CheckDictionary("1.2.3.4"), "far.example");
-    EXPECT_EQ(dictionary->FileName(), home.Path() + "/elsewhere.txt");
 }
 
 TEST_F(DictionaryTest, AnUnusableProgramFolderLeavesTheCacheEmptyAndWorking)
@@ -87,99 +85,61 @@ TEST_F(DictionaryTest, AFifoAsTheCacheFileDoesNotHangTheLoad)
     EXPECT_TRUE(dictionary->Addresses().isEmpty());
 }
 
-TEST_F(DictionaryTest, AHitAnswersFromTheLoadedFileWithoutALookUp)
-{
-    TempHome::WriteAll(CacheIni(), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
-    const auto dictionary = Make();
-    EXPECT_EQ(dictionary->CheckDictionary("5.6.7.8"), "two.example");
-    EXPECT_EQ(dictionary->CheckDictionary("1.2.3.4"), "one.example");
-    EXPECT_TRUE(lookup.started.isEmpty());
-    EXPECT_EQ(dictionary->Addresses(), QStringList({"1.2.3.4", "5.6.7.8"}));
-    EXPECT_EQ(TempHome::ReadAll(CacheIni()), "1.2.3.4,one.example\r\n5.6.7.8,two.example\r\n");
-}
-
-TEST_F(DictionaryTest, AMissReturnsTheAddressAtOnceAndStartsOneLookUp)
+TEST_F(DictionaryTest, AMissAnswersAtOnceAndStartsOneLookUpWhoseAnswerOrFailureIsCached)
 {
     const auto dictionary = Make();
     EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
     EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
-    EXPECT_EQ(lookup.started, QStringList{"9.9.9.9"});
+    dictionary->CheckDictionary("10.1.2.3");
+    EXPECT_EQ(lookup.started, QStringList({"9.9.9.9", "10.1.2.3"}));
     EXPECT_TRUE(resolved.empty());
 
     ASSERT_TRUE(lookup.Release("9.9.9.9", "dns.example"));
-    EXPECT_EQ(resolved, (std::vector<std::pair<QString, QString>>{{"9.9.9.9", "dns.example"}}));
-    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "dns.example");
-    EXPECT_EQ(lookup.started.size(), 1);
-}
-
-TEST_F(DictionaryTest, AFailedLookUpIsCachedAsTheAddressItself)
-{
-    const auto dictionary = Make();
-    dictionary->CheckDictionary("10.1.2.3");
     ASSERT_TRUE(lookup.Fail("10.1.2.3"));
+    EXPECT_EQ(resolved, (std::vector<std::pair<QString, QString>>{{"9.9.9.9", "dns.example"},
+                                                                  {"10.1.2.3", "10.1.2.3"}}));
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "dns.example");
     EXPECT_EQ(dictionary->Cached("10.1.2.3"), "10.1.2.3");
     EXPECT_EQ(dictionary->CheckDictionary("10.1.2.3"), "10.1.2.3");
-    EXPECT_EQ(lookup.started.size(), 1);
+    EXPECT_EQ(lookup.started.size(), 2);
 }
 
-TEST_F(DictionaryTest, AFullCacheKeepsItsEntriesAndResolvesNewAddressesAgainEachTime)
-{
-    TempHome::WriteAll(CacheIni(), Entries(1, 100));
-    const auto dictionary = Make();
-    ASSERT_EQ(dictionary->MaxSize(), 100);
-    const QStringList before = dictionary->Addresses();
-    ASSERT_EQ(before.size(), 100);
-
-    dictionary->CheckDictionary("9.9.9.9");
-    ASSERT_TRUE(lookup.Release("9.9.9.9", "new.example"));
-    EXPECT_EQ(resolved.back(), std::make_pair(QString("9.9.9.9"), QString("new.example")));
-    EXPECT_EQ(dictionary->Addresses(), before);
-
-    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
-    EXPECT_EQ(lookup.started, QStringList({"9.9.9.9", "9.9.9.9"}));
-}
-
-TEST_F(DictionaryTest, ALongerFileIsLoadedWholeAndTheFirstMissCutsItToMaxSize)
+TEST_F(DictionaryTest, ALongerFileIsLoadedWholeThenCutToMaxSizeWhichNewAnswersNeverPassThrough)
 {
     TempHome::WriteAll(CacheIni(), Entries(1, 150));
     const auto dictionary = Make();
+    ASSERT_EQ(dictionary->MaxSize(), 100);
     EXPECT_EQ(dictionary->Addresses().size(), 150);
     dictionary->CheckDictionary("9.9.9.9");
     ASSERT_TRUE(lookup.Release("9.9.9.9", "new.example"));
+    EXPECT_EQ(resolved.back(), std::make_pair(QString("9.9.9.9"), QString("new.example")));
     const QStringList left = dictionary->Addresses();
     ASSERT_EQ(left.size(), 100);
     EXPECT_EQ(left.front(), Address(1));
     EXPECT_EQ(left.back(), Address(100));
-    EXPECT_EQ(dictionary->Cached(Address(101)), std::nullopt);
+    // Full: the new address is resolved again each time it is asked for.
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
+    EXPECT_EQ(lookup.started, QStringList({"9.9.9.9", "9.9.9.9"}));
 }
 
-struct MaxSizeCase {
-    const char* stored;
-    int maxSize;
-};
-
-class DictionaryMaxSizeTest : public DictionaryTest, public ::testing::WithParamInterface<MaxSizeCase> {};
-
-TEST_P(DictionaryMaxSizeTest, IsReadAsAWholeNumberWithin0To32767)
+TEST_F(DictionaryTest, MaxSizeIsReadAsAWholeNumberWithin0To32767)
 {
-    SetCache("MaxSize", GetParam().stored);
+    const std::pair<const char*, int> cases[] = {{"0", 0},         {"abc", 0},      {"-5", 0},
+                                                 {"2", 2},         {"2.5", 2},      {"3.5 entries", 4},
+                                                 {"99999", 32767}, {"1e300", 32767}};
     TempHome::WriteAll(CacheIni(), Entries(1, 3));
-    const auto dictionary = Make();
-    EXPECT_EQ(dictionary->MaxSize(), GetParam().maxSize);
-    dictionary->CheckDictionary("9.9.9.9");
-    ASSERT_TRUE(lookup.Release("9.9.9.9", "new.example"));
-    EXPECT_EQ(resolved.size(), 1u);
-    EXPECT_EQ(dictionary->Addresses().size(), std::min(4, GetParam().maxSize));
+    for (const auto& [stored, maxSize] : cases) {
+        SetCache("MaxSize", stored);
+        FakeHostLookup ownLookup;
+        CDictionary dictionary(settings, ownLookup, folder);
+        EXPECT_EQ(dictionary.MaxSize(), maxSize) << stored;
+        dictionary.CheckDictionary("9.9.9.9");
+        ASSERT_TRUE(ownLookup.Release("9.9.9.9", "new.example"));
+        EXPECT_EQ(dictionary.Addresses().size(), std::min(4, maxSize)) << stored;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, DictionaryMaxSizeTest,
-                         ::testing::Values(MaxSizeCase{"0", 0}, MaxSizeCase{"abc", 0}, MaxSizeCase{"", 0},
-                                           MaxSizeCase{"-5", 0}, MaxSizeCase{"-99999", 0},
-                                           MaxSizeCase{"2", 2}, MaxSizeCase{"2.5", 2},
-                                           MaxSizeCase{"3.5 entries", 4}, MaxSizeCase{"99999", 32767},
-                                           MaxSizeCase{"1e300", 32767}));
-
-TEST_F(DictionaryTest, LinesAreReadLeniently)
+TEST_F(DictionaryTest, LinesAreReadLenientlyAndHitsAnswerWithoutALookUp)
 {
     TempHome::WriteAll(CacheIni(), "1.1.1.1,first\r\n"
                                    "no comma here\r\n"
@@ -193,8 +153,9 @@ TEST_F(DictionaryTest, LinesAreReadLeniently)
     const auto dictionary = Make();
     EXPECT_EQ(dictionary->Addresses(),
               QStringList({"1.1.1.1", "2.2.2.2", "3.3.3.3", "4.4.4.4", "", "5.5.5.5"}));
-    EXPECT_EQ(dictionary->Cached("1.1.1.1"), "first");
-    EXPECT_EQ(dictionary->Cached("2.2.2.2"), "a,b,c");
+    EXPECT_EQ(dictionary->CheckDictionary("1.1.1.1"), "first");
+    EXPECT_EQ(dictionary->CheckDictionary("2.2.2.2"), "a,b,c");
+    EXPECT_TRUE(lookup.started.isEmpty());
     EXPECT_EQ(dictionary->Cached("3.3.3.3"), "spaced ");
     EXPECT_EQ(dictionary->Cached("4.4.4.4"), "");
     EXPECT_EQ(dictionary->Cached(""), "nameless");

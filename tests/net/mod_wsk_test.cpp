@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         StatusTextCase{499, "unknown msg returned"}, StatusTextCase{INT_MIN, "unknown msg returned"},
         StatusTextCase{INT_MAX, "unknown msg returned"}));
 
-TEST(ResolveHostNameTest, GivesTheNameOrTheAddressItself)
+TEST(ResolveHostNameTest, GivesTheNameOrTheAddressAndLeavesNonAddressesAlone)
 {
     FakeNameResolver resolver;
     resolver.Answer(0x0100007f, "localhost");
@@ -59,17 +59,11 @@ TEST(ResolveHostNameTest, GivesTheNameOrTheAddressItself)
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "10.2.3.4"), "");
     // inet_addr's short form: 127.1 is 127.0.0.1.
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.1"), "localhost");
-    EXPECT_EQ(resolver.Asked(), (std::vector<uint32_t>{0x0100007f, 0x0302010a, 0x0403020a, 0x0100007f}));
-}
-
-TEST(ResolveHostNameTest, TextThatIsNoAddressComesBackUnchangedWithoutALookUp)
-{
-    FakeNameResolver resolver;
     const QString nul = QStringLiteral("1.2.3.4") + QChar(0) + "junk";
     for (const QString& text : {QString("255.255.255.255"), QString("not an address"), QString(),
                                 QString("256.1.1.1"), QString::fromUtf16(u"\uff11.2.3.4"), nul})
         EXPECT_EQ(ModWsk::ResolveHostName(resolver, text), text);
-    EXPECT_TRUE(resolver.Asked().empty());
+    EXPECT_EQ(resolver.Asked(), (std::vector<uint32_t>{0x0100007f, 0x0302010a, 0x0403020a, 0x0100007f}));
 }
 
 struct StatusCase {
@@ -105,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StatusCase{K::IcmpError, 12, 0, 11015}, StatusCase{K::IcmpError, 4, 0, 11016},
                       StatusCase{K::IcmpError, 5, 1, 11050}));
 
-TEST(SendEchoTest, FillsTheReplyAndSendsThePayloadWithA500MsTimeout)
+TEST(SendEchoTest, FillsTheReplyFromA500MsEchoAndCutsEchoedDataAt250Bytes)
 {
     FakeEchoService echo;
     echo.outcome.kind = EchoOutcome::Kind::Reply;
@@ -124,17 +118,10 @@ TEST(SendEchoTest, FillsTheReplyAndSendsThePayloadWithA500MsTimeout)
     EXPECT_EQ(std::memcmp(reply.Data.data(), "Echo This", 9), 0);
     ASSERT_EQ(echo.requests.size(), 1u);
     EXPECT_EQ(echo.requests[0].address, 0x0100007fu);
-    EXPECT_EQ(echo.requests[0].payload.size(), 9u);
     EXPECT_EQ(std::memcmp(echo.requests[0].payload.data(), "Echo This", 9), 0);
     EXPECT_EQ(echo.requests[0].timeout, std::chrono::milliseconds(500));
-}
 
-TEST(SendEchoTest, EchoedDataBeyondTheDataAreaIsCutAt250Bytes)
-{
-    FakeEchoService echo;
-    echo.outcome.kind = EchoOutcome::Kind::Reply;
     echo.outcome.data.assign(400, std::byte{'x'});
-    EchoReply reply;
     ASSERT_EQ(ModWsk::SendEcho(echo, "127.0.0.1", QString(400, u'x'), reply), 0);
     EXPECT_EQ(reply.DataSize, 250);
 }
@@ -145,7 +132,6 @@ TEST(SendEchoTest, ABadAddressGivesMinusOneAndSendsNothing)
     for (const char* address : {"255.255.255.255", "host.example", "1.2.3.4.5", ""}) {
         EchoReply reply;
         EXPECT_EQ(ModWsk::SendEcho(echo, address, "Echo This", reply), -1) << address;
-        EXPECT_EQ(reply.Status, 0u);
         EXPECT_EQ(reply.DataSize, 0);
     }
     EXPECT_TRUE(echo.requests.empty());
@@ -155,8 +141,6 @@ TEST(PingIPTest, ReportsTheRoundTripOrTheStatusText)
 {
     FakeEchoService echo;
     echo.outcome.kind = EchoOutcome::Kind::Reply;
-    echo.outcome.roundTripMs = 0;
-    EXPECT_EQ(ModWsk::PingIP(echo, "127.0.0.1"), "Success - Round Time : 0 ms");
     echo.outcome.roundTripMs = 1234;
     EXPECT_EQ(ModWsk::PingIP(echo, "127.0.0.1"), "Success - Round Time : 1234 ms");
     echo.outcome.kind = EchoOutcome::Kind::Timeout;
@@ -164,8 +148,7 @@ TEST(PingIPTest, ReportsTheRoundTripOrTheStatusText)
     echo.outcome.kind = EchoOutcome::Kind::NoSocket;
     EXPECT_EQ(ModWsk::PingIP(echo, "10.9.9.9"), "ip general failure");
     EXPECT_EQ(ModWsk::PingIP(echo, "255.255.255.255"), "inet_addr: bad IP format");
-    ASSERT_EQ(echo.requests.size(), 4u);
-    EXPECT_EQ(echo.requests[0].payload.size(), 9u);
+    EXPECT_EQ(echo.requests.size(), 3u);
 }
 
 } // namespace

@@ -6,9 +6,8 @@
 #include <QMenu>
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qb {
@@ -46,13 +45,11 @@ TEST_F(FrmSystemTrayTest, TheIconIsThePadlockInAGreyFrame)
     const QImage icon = tray.IconImage();
     ASSERT_EQ(icon.size(), QSize(16, 16));
     const QImage padlock = ImageStringToImage(QString::fromLatin1(images::kTrayPadlock));
-    ASSERT_EQ(padlock.size(), QSize(10, 12));
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {
             QColor expected(255, 255, 255);
-            const bool frame = x == 0 || y == 0 || x == 15 || y == 15;
             const QPoint inPadlock(x - 3, y - 1);
-            if (frame)
+            if (x == 0 || y == 0 || x == 15 || y == 15)
                 expected = QColor(192, 192, 192);
             else if (padlock.rect().contains(inPadlock) && padlock.pixelColor(inPadlock).alpha() != 0)
                 expected = padlock.pixelColor(inPadlock);
@@ -63,82 +60,32 @@ TEST_F(FrmSystemTrayTest, TheIconIsThePadlockInAGreyFrame)
     EXPECT_TRUE(tray.TrayTip().isEmpty()); // no tooltip before the first refresh
 }
 
-struct TipCase {
-    const char* name;
-    QString text;
-    QString shown;
-};
-
-void PrintTo(const TipCase& c, std::ostream* out)
+TEST_F(FrmSystemTrayTest, AtMostSixtyThreeCharactersOfTheTipAreShownNeverHalfAPair)
 {
-    *out << c.name;
+    const QString k63 = QString(60, u'a') + QStringLiteral("xyz");
+    const QString pair = QString::fromUtf8("\xF0\x9F\x94\x92"); // a padlock outside the basic plane
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("Connections: 12"), QStringLiteral("Connections: 12")},
+        {k63, k63},
+        {k63 + u'!', k63},
+        {k63 + QString(300, u'b'), k63},
+        {QString(62, u'c') + pair, QString(62, u'c')},
+        {QString(61, u'c') + pair + u'd', QString(61, u'c') + pair}};
+    for (const auto& [text, shown] : cases) {
+        tray.SetTrayTip(text);
+        EXPECT_EQ(tray.TrayTip(), shown) << text.size();
+    }
 }
 
-class TrayTipTest : public ::testing::TestWithParam<TipCase> {};
-
-TEST_P(TrayTipTest, AtMostSixtyThreeCharactersAreShown)
+TEST_F(FrmSystemTrayTest, OpenShowsTheMainWindowAndCloseUnloadsItThenRemovesTheIcon)
 {
-    frmSystemTray tray;
-    tray.SetTrayTip(GetParam().text);
-    EXPECT_EQ(tray.TrayTip(), GetParam().shown);
-    EXPECT_LE(tray.TrayTip().size(), frmSystemTray::kMaxTipLength);
-}
-
-const QString k63 = QString(60, u'a') + QStringLiteral("xyz");
-const QString kPair = QString::fromUtf8("\xF0\x9F\x94\x92"); // a padlock outside the basic plane
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, TrayTipTest,
-    ::testing::Values(TipCase{"empty", QString(), QString()},
-                      TipCase{"short", QStringLiteral("Connections: 12"), QStringLiteral("Connections: 12")},
-                      TipCase{"exactly63", k63, k63}, TipCase{"sixtyFour", k63 + u'!', k63},
-                      TipCase{"long", k63 + QString(300, u'b'), k63},
-                      TipCase{"pairAcrossTheCut", QString(62, u'c') + kPair, QString(62, u'c')},
-                      TipCase{"pairBeforeTheCut", QString(61, u'c') + kPair + u'd',
-                              QString(61, u'c') + kPair}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(FrmSystemTrayTest, TheMenuHasItsThreeItemsInOrder)
-{
-    EXPECT_EQ(tray.mnuSystem().title(), QStringLiteral("SystemMenu"));
     QStringList texts;
     for (const QAction* action : tray.mnuSystem().actions())
         texts << action->text();
     EXPECT_EQ(texts, (QStringList{"Open Personal Firewall", "Disable Firewall", "Close"}));
-}
-
-TEST_F(FrmSystemTrayTest, TheFirewallItemTwiceReturnsSwitchAndCaptionToTheirStart)
-{
-    tray.mnuEnable().trigger();
-    EXPECT_FALSE(firewallEnabled);
-    EXPECT_EQ(tray.mnuEnable().text(), QStringLiteral("Enable Firewall"));
-    tray.mnuEnable().trigger();
-    EXPECT_TRUE(firewallEnabled);
-    EXPECT_EQ(tray.mnuEnable().text(), QStringLiteral("Disable Firewall"));
-}
-
-TEST_F(FrmSystemTrayTest, TheCaptionFollowsAToggleMadeInTheMainWindow)
-{
-    firewallEnabled = false; // the main window's own switch
-    EXPECT_EQ(CaptionOnOpening(), QStringLiteral("Enable Firewall"));
-    tray.mnuEnable().trigger(); // offers "Enable Firewall" and does that
-    EXPECT_TRUE(firewallEnabled);
-    firewallEnabled = false;
-    EXPECT_EQ(CaptionOnOpening(), QStringLiteral("Enable Firewall"));
-    firewallEnabled = true;
-    EXPECT_EQ(CaptionOnOpening(), QStringLiteral("Disable Firewall"));
-}
-
-TEST_F(FrmSystemTrayTest, OpenShowsTheMainWindow)
-{
     tray.mnuOpen().trigger();
-    EXPECT_EQ(calls, std::vector<std::string>{"show"});
-}
-
-TEST_F(FrmSystemTrayTest, CloseUnloadsTheMainWindowThenRemovesTheIcon)
-{
     tray.mnuclose().trigger();
-    EXPECT_EQ(calls, std::vector<std::string>{"unload with icon"});
+    EXPECT_EQ(calls, (std::vector<std::string>{"show", "unload with icon"}));
     EXPECT_FALSE(tray.IconShown());
 }
 
@@ -149,40 +96,46 @@ TEST_F(FrmSystemTrayTest, AnyCloseOfTheWindowRemovesTheIcon)
     EXPECT_TRUE(calls.empty());
 }
 
-struct ClickCase {
-    const char* name;
-    QSystemTrayIcon::ActivationReason reason;
-    bool opens;
-};
-
-void PrintTo(const ClickCase& c, std::ostream* out)
+TEST_F(FrmSystemTrayTest, TheFirewallItemTogglesAndItsCaptionFollowsAToggleMadeInTheMainWindow)
 {
-    *out << c.name;
+    tray.mnuEnable().trigger();
+    EXPECT_FALSE(firewallEnabled);
+    EXPECT_EQ(tray.mnuEnable().text(), QStringLiteral("Enable Firewall"));
+    tray.mnuEnable().trigger();
+    EXPECT_TRUE(firewallEnabled);
+    EXPECT_EQ(tray.mnuEnable().text(), QStringLiteral("Disable Firewall"));
+
+    firewallEnabled = false; // the main window's own switch
+    EXPECT_EQ(CaptionOnOpening(), QStringLiteral("Enable Firewall"));
+    tray.mnuEnable().trigger(); // offers "Enable Firewall" and does that
+    EXPECT_TRUE(firewallEnabled);
+    firewallEnabled = false;
+    EXPECT_EQ(CaptionOnOpening(), QStringLiteral("Enable Firewall"));
+    firewallEnabled = true;
+    EXPECT_EQ(CaptionOnOpening(), QStringLiteral("Disable Firewall"));
 }
 
-class TrayClickTest : public ::testing::TestWithParam<ClickCase> {};
-
-TEST_P(TrayClickTest, LeftAndRightClicksOpenTheMenuOnce)
+TEST(TrayClickTest, LeftAndRightClicksOpenTheMenuOnceOtherClicksNot)
 {
-    frmSystemTray tray;
-    int opened = 0;
-    QObject::connect(&tray.mnuSystem(), &QMenu::aboutToShow, [&] { ++opened; });
-    emit tray.TrayIcon().activated(GetParam().reason);
-    EXPECT_EQ(tray.mnuSystem().isVisible(), GetParam().opens);
-    // A second report of the same click (press and release, or activation and context request) does
-    // not open it again.
-    emit tray.TrayIcon().activated(GetParam().reason);
-    test::RunEvents(50ms);
-    EXPECT_EQ(opened, GetParam().opens ? 1 : 0);
-    tray.mnuSystem().hide();
+    const std::pair<QSystemTrayIcon::ActivationReason, bool> cases[] = {
+        {QSystemTrayIcon::Trigger, true},
+        {QSystemTrayIcon::Context, true},
+        {QSystemTrayIcon::DoubleClick, false},
+        {QSystemTrayIcon::MiddleClick, false}};
+    for (const auto& [reason, opens] : cases) {
+        frmSystemTray tray;
+        int opened = 0;
+        QObject::connect(&tray.mnuSystem(), &QMenu::aboutToShow, [&] { ++opened; });
+        emit tray.TrayIcon().activated(reason);
+        EXPECT_EQ(tray.mnuSystem().isVisible(), opens) << reason;
+        // A second report of the same click (press and release, or activation and context request) does
+        // not open it again.
+        emit tray.TrayIcon().activated(reason);
+        test::RunEvents(50ms);
+        EXPECT_EQ(opened, opens ? 1 : 0) << reason;
+        tray.mnuSystem().hide();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Buttons, TrayClickTest,
-                         ::testing::Values(ClickCase{"left", QSystemTrayIcon::Trigger, true},
-                                           ClickCase{"right", QSystemTrayIcon::Context, true},
-                                           ClickCase{"double", QSystemTrayIcon::DoubleClick, false},
-                                           ClickCase{"middle", QSystemTrayIcon::MiddleClick, false}),
-                         [](const auto& param) { return std::string(param.param.name); });
 
 } // namespace
 } // namespace qb

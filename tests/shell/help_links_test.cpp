@@ -5,8 +5,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include <ostream>
-
+#include <utility>
 #include <vector>
 
 namespace qb {
@@ -22,16 +21,13 @@ protected:
     }
 };
 
-TEST_F(HelpLinksTest, DefaultsPointAtTheInstalledHelpAndTheVendorsSite)
+TEST_F(HelpLinksTest, TheStripEntriesOpenHelpHomepageAndAboutOfTheInstalledDefaults)
 {
-    const InstallationSettings settings = LoadInstallationSettings();
-    EXPECT_TRUE(settings.helpFile.endsWith(QStringLiteral("/share/quillbrook/help/index.html")));
-    EXPECT_TRUE(settings.helpFile.startsWith(u'/'));
-    EXPECT_EQ(settings.vendorAddress, QStringLiteral("https://www.quillbrook.com"));
-}
+    const InstallationSettings defaults = LoadInstallationSettings();
+    EXPECT_TRUE(defaults.helpFile.endsWith(QStringLiteral("/share/quillbrook/help/index.html")));
+    EXPECT_TRUE(defaults.helpFile.startsWith(u'/'));
+    EXPECT_EQ(defaults.vendorAddress, QStringLiteral("https://www.quillbrook.com"));
 
-TEST_F(HelpLinksTest, TheStripEntriesOpenHelpHomepageAndAbout)
-{
     const HelpLinks links(
         Recorder(), {QStringLiteral("/opt/qb/help/index.html"), QStringLiteral("https://vendor.example")});
     for (int entry : {0, 1, 2, 3, 4})
@@ -44,36 +40,24 @@ TEST_F(HelpLinksTest, TheStripEntriesOpenHelpHomepageAndAbout)
     EXPECT_EQ(opened, expected);
 }
 
-struct AddressCase {
-    const char* stored;
-    const char* about;
-};
-
-void PrintTo(const AddressCase& c, std::ostream* out)
+TEST_F(HelpLinksTest, TheInstallationFileSetsTheAddressOnlyWhenItIsAWebAddress)
 {
-    *out << c.stored;
-}
-
-class InstallationAddressTest : public HelpLinksTest, public ::testing::WithParamInterface<AddressCase> {};
-
-TEST_P(InstallationAddressTest, TheInstallationFileSetsTheAddressWhenItIsAWebAddress)
-{
+    const QString fallback = QStringLiteral("https://www.quillbrook.com/content/view/36/63/");
+    const std::pair<QByteArray, QString> cases[] = {
+        {"https://example.org", QStringLiteral("https://example.org/content/view/36/63/")},
+        {"http://example.org/shop/", QStringLiteral("http://example.org/shop/content/view/36/63/")},
+        {"javascript:alert(1)", fallback},
+        {"ftp://example.org", fallback},
+        {"", fallback}};
     ASSERT_TRUE(QDir().mkpath(home.ConfigHome() + "/Quillbrook"));
-    test::TempHome::WriteAll(home.ConfigHome() + "/Quillbrook/installation.ini",
-                             QByteArray("[Help]\nFile=/srv/help/index.html\n[Vendor]\nAddress=") +
-                                 GetParam().stored + "\n");
-    const HelpLinks links(Recorder());
-    EXPECT_EQ(links.HelpUrl(), QUrl::fromLocalFile(QStringLiteral("/srv/help/index.html")));
-    EXPECT_EQ(links.AboutUrl(), QUrl(QString::fromLatin1(GetParam().about)));
+    for (const auto& [stored, about] : cases) {
+        test::TempHome::WriteAll(home.ConfigHome() + "/Quillbrook/installation.ini",
+                                 "[Help]\nFile=/srv/help/index.html\n[Vendor]\nAddress=" + stored + "\n");
+        const HelpLinks links(Recorder());
+        EXPECT_EQ(links.HelpUrl(), QUrl::fromLocalFile(QStringLiteral("/srv/help/index.html")));
+        EXPECT_EQ(links.AboutUrl(), QUrl(about)) << stored.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Addresses, InstallationAddressTest,
-    ::testing::Values(AddressCase{"https://example.org", "https://example.org/content/view/36/63/"},
-                      AddressCase{"http://example.org/shop/", "http://example.org/shop/content/view/36/63/"},
-                      AddressCase{"javascript:alert(1)", "https://www.quillbrook.com/content/view/36/63/"},
-                      AddressCase{"ftp://example.org", "https://www.quillbrook.com/content/view/36/63/"},
-                      AddressCase{"", "https://www.quillbrook.com/content/view/36/63/"}));
 
 // The help is what "Help topics" opens: it must explain every page, switch and prompt choice by the names
 // the program shows.

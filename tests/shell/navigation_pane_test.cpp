@@ -23,27 +23,31 @@ protected:
                          [this](int entry) { helpEntries.push_back(entry); });
     }
 
-    // A header is pressed and released with the pointer over it.
-    static void ClickHeader(UserControl1* header)
+    // A header or an entry is pressed and released with the pointer over it.
+    static void ClickOn(QWidget* target)
     {
-        test::Hover(header->Picture1());
-        test::Click(header->Picture1());
-        test::Leave(header->Picture1());
-    }
-    static void ClickEntry(UserControl4* strip, int entry)
-    {
-        test::Hover(strip->Picture2(entry));
-        test::Click(strip->Picture2(entry));
-        test::Leave(strip->Picture2(entry));
+        test::Hover(target);
+        test::Click(target);
+        test::Leave(target);
     }
     int HeaderBottom(const UserControl1* header) const { return header->y() + header->height(); }
-    // The strip hangs from the header: same left edge, top at the header's bottom, widened by 13 pixels.
-    void ExpectUnder(const UserControl4* strip, const UserControl1* header) const
+    // Only `open`'s strip shows, hanging from its header (same left edge, widened by 13 pixels), and Help
+    // sits five pixels below whatever is above it.
+    void ExpectOpen(const UserControl4* open)
     {
-        EXPECT_TRUE(strip->isVisible());
-        EXPECT_EQ(strip->x(), header->x());
-        EXPECT_EQ(strip->y(), HeaderBottom(header));
-        EXPECT_EQ(strip->width(), header->width() + 13);
+        EXPECT_EQ(firewall->CurrentState(), open == firewallStrip ? 1 : 0);
+        EXPECT_EQ(help->CurrentState(), open == helpStrip ? 1 : 0);
+        EXPECT_EQ(firewallStrip->isVisible(), open == firewallStrip);
+        EXPECT_EQ(helpStrip->isVisible(), open == helpStrip);
+        const int firewallEnd =
+            open == firewallStrip ? firewallStrip->y() + firewallStrip->height() : HeaderBottom(firewall);
+        EXPECT_EQ(help->y(), firewallEnd + 5);
+        if (open) {
+            const UserControl1* header = open == firewallStrip ? firewall : help;
+            EXPECT_EQ(open->x(), header->x());
+            EXPECT_EQ(open->y(), HeaderBottom(header));
+            EXPECT_EQ(open->width(), header->width() + 13);
+        }
     }
 
     NavigationPane pane;
@@ -55,21 +59,13 @@ protected:
     std::vector<int> helpEntries;
 };
 
-TEST_F(NavigationPaneTest, StartsWithFirewallOpenAndHelpClosedFivePixelsBelowTheStrip)
+TEST_F(NavigationPaneTest, StartsWithFirewallOpenAndStripsCarryTheirEntries)
 {
     EXPECT_EQ(pane.size(), kNavigationSize);
     EXPECT_EQ(firewall->Caption(), QStringLiteral("Firewall"));
     EXPECT_EQ(help->Caption(), QStringLiteral("Help"));
-    EXPECT_EQ(firewall->CurrentState(), 1);
-    EXPECT_EQ(help->CurrentState(), 0);
-    ExpectUnder(firewallStrip, firewall);
-    EXPECT_EQ(help->y(), firewallStrip->y() + firewallStrip->height() + 5);
     EXPECT_EQ(help->x(), firewall->x());
-    EXPECT_FALSE(helpStrip->isVisible());
-}
-
-TEST_F(NavigationPaneTest, StripsCarryTheirEntriesAndReachTheColumnsEdge)
-{
+    ExpectOpen(firewallStrip);
     const auto entryCaptions = [](const UserControl4* strip) {
         QStringList captions;
         for (int i = 1; i <= strip->EntryCount(); ++i)
@@ -82,44 +78,22 @@ TEST_F(NavigationPaneTest, StripsCarryTheirEntriesAndReachTheColumnsEdge)
     EXPECT_EQ(firewallStrip->x() + firewallStrip->width(), pane.width());
 }
 
-TEST_F(NavigationPaneTest, OpeningHelpClosesFirewallAndMovesHelpUnderTheFirewallHeader)
+TEST_F(NavigationPaneTest, HeadersOpenOneSectionAtATimeAndCloseItAgain)
 {
-    ClickEntry(firewallStrip, 2);
-    ClickHeader(help);
-    EXPECT_EQ(help->CurrentState(), 1);
-    EXPECT_EQ(firewall->CurrentState(), 0);
+    ClickOn(firewallStrip->Picture2(2));
+    ClickOn(help->Picture1());
+    ExpectOpen(helpStrip);
     EXPECT_EQ(firewallStrip->SelectedEntry(), -1);
-    EXPECT_FALSE(firewallStrip->isVisible());
-    EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
-    ExpectUnder(helpStrip, help);
-    // Closing it again leaves both sections closed.
-    ClickHeader(help);
-    EXPECT_EQ(help->CurrentState(), 0);
-    EXPECT_FALSE(helpStrip->isVisible());
-    EXPECT_FALSE(firewallStrip->isVisible());
-    EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
-}
+    ClickOn(help->Picture1());
+    ExpectOpen(nullptr);
 
-TEST_F(NavigationPaneTest, ClosingFirewallMovesHelpUpUnderTheFirewallHeader)
-{
-    ClickHeader(firewall);
-    EXPECT_EQ(firewall->CurrentState(), 0);
-    EXPECT_FALSE(firewallStrip->isVisible());
-    EXPECT_FALSE(helpStrip->isVisible());
-    EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
-}
-
-TEST_F(NavigationPaneTest, ReopeningFirewallClosesHelpAndPutsItBelowTheStripAgain)
-{
-    ClickHeader(help);
-    ClickEntry(helpStrip, 2);
-    ClickHeader(firewall);
-    EXPECT_EQ(firewall->CurrentState(), 1);
-    EXPECT_EQ(help->CurrentState(), 0);
+    ClickOn(help->Picture1());
+    ClickOn(helpStrip->Picture2(2));
+    ClickOn(firewall->Picture1());
+    ExpectOpen(firewallStrip);
     EXPECT_EQ(helpStrip->SelectedEntry(), -1);
-    EXPECT_FALSE(helpStrip->isVisible());
-    ExpectUnder(firewallStrip, firewall);
-    EXPECT_EQ(help->y(), firewallStrip->y() + firewallStrip->height() + 5);
+    ClickOn(firewall->Picture1());
+    ExpectOpen(nullptr);
 }
 
 TEST_F(NavigationPaneTest, AStateOtherThanOpenOrClosedOnlyClosesTheOtherSection)
@@ -135,30 +109,17 @@ TEST_F(NavigationPaneTest, AStateOtherThanOpenOrClosedOnlyClosesTheOtherSection)
     EXPECT_EQ(help->y(), HeaderBottom(firewall) + 5);
 }
 
-TEST_F(NavigationPaneTest, FirewallEntriesAreReportedWithTheirNumbers)
+TEST_F(NavigationPaneTest, EntriesAreReportedWithTheirNumbersEvenWhenChosenAgain)
 {
-    for (int entry : {4, 1, 3, 2})
-        ClickEntry(firewallStrip, entry);
-    EXPECT_EQ(firewallEntries, (std::vector<int>{4, 1, 3, 2}));
-    EXPECT_EQ(firewallStrip->SelectedEntry(), 2);
-    EXPECT_TRUE(helpEntries.empty());
-}
-
-TEST_F(NavigationPaneTest, HelpEntriesAreReportedWithTheirNumbers)
-{
-    ClickHeader(help);
-    for (int entry : {1, 2, 3})
-        ClickEntry(helpStrip, entry);
-    EXPECT_EQ(helpEntries, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(firewallEntries.empty());
-}
-
-TEST_F(NavigationPaneTest, ChoosingTheChosenEntryAgainReportsItAgain)
-{
-    ClickEntry(firewallStrip, 3);
-    ClickEntry(firewallStrip, 3);
-    EXPECT_EQ(firewallEntries, (std::vector<int>{3, 3}));
+    for (int entry : {4, 1, 3, 3})
+        ClickOn(firewallStrip->Picture2(entry));
+    EXPECT_EQ(firewallEntries, (std::vector<int>{4, 1, 3, 3}));
     EXPECT_EQ(firewallStrip->SelectedEntry(), 3);
+    ClickOn(help->Picture1());
+    for (int entry : {1, 2, 3})
+        ClickOn(helpStrip->Picture2(entry));
+    EXPECT_EQ(helpEntries, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(firewallEntries.size(), 4u);
 }
 
 TEST(NavigationPaneStackingTest, BringStripsToFrontRaisesThePaneOverASiblingThatCoversIt)
