@@ -20,6 +20,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -146,8 +147,10 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     QB_REQUIRE_FRESH_NAMESPACE();
     std::string why;
     ASSERT_TRUE(test::MakeNamespaceOnline(&why)) << why;
-    if (!session.Start(&why) || !session.StartWindowManager(&why) || !session.StartTrayHost(&why))
+    if (!test::XSession::ToolsInstalled(&why))
         GTEST_SKIP() << "needs Xvfb, openbox and trayer: " << why;
+    ASSERT_TRUE(session.Start(&why) && session.StartWindowManager(&why) && session.StartTrayHost(&why))
+        << why;
     ASSERT_TRUE(home.isValid());
 
     // The server is this test process: allow it before the program starts.
@@ -204,11 +207,20 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     EXPECT_TRUE(WaitFor([&] { return ProcessState(bash) == 'T'; }, 3s)) << "the unknown program runs on";
     Screenshot("3-prompt");
     const std::string prompt = Windows("^Warning!$").substr(0, Windows("^Warning!$").find('\n'));
-    // The action list: closing its popup leaves it focused; three steps down is "Allways block".
+    // The action list: closing its popup leaves it focused; three steps down is "Allways block". Each
+    // step waits for the popup to come or go, so that no key reaches the wrong window.
+    const auto visibleWindows = [&] {
+        const std::string list =
+            Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --pid " + appPid);
+        return std::count(list.begin(), list.end(), '\n');
+    };
+    const auto before = visibleWindows();
     Xdotool("mousemove --window " + prompt + " 100 238 click 1");
-    std::this_thread::sleep_for(300ms);
-    Xdotool("key Escape Down Down Down");
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(WaitFor([&] { return visibleWindows() > before; }, 5s)) << "the list does not open";
+    Xdotool("key Escape");
+    EXPECT_TRUE(WaitFor([&] { return visibleWindows() == before; }, 5s)) << "the list does not close";
+    Xdotool("key Down Down Down");
+    std::this_thread::sleep_for(500ms);
     Screenshot("4-allways-block");
     Xdotool("mousemove --window " + prompt + " 363 286 click 1"); // Ok
 

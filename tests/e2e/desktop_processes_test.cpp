@@ -20,8 +20,10 @@ TEST(DesktopProcessesTest, TheDisplayServerWindowManagerAndTrayHostAreFoundInNam
     QB_REQUIRE_FRESH_NAMESPACE();
     test::XSession session;
     std::string why;
-    if (!session.Start(&why) || !session.StartWindowManager(&why) || !session.StartTrayHost(&why))
+    if (!test::XSession::ToolsInstalled(&why))
         GTEST_SKIP() << why;
+    ASSERT_TRUE(session.Start(&why) && session.StartWindowManager(&why) && session.StartTrayHost(&why))
+        << why;
     LinuxDesktopProcesses desktop(session.Display(), "");
     // trayer names its window before it owns the tray selection: give it a moment.
     std::vector<uint32_t> pids = desktop.Pids();

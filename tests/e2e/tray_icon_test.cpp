@@ -105,8 +105,10 @@ TEST(TrayIconTest, ClicksOpenTheMenuOnceAndCloseRemovesTheIconUnderX)
 {
     test::XSession session;
     std::string why;
-    if (!session.Start(&why) || !session.StartWindowManager(&why) || !session.StartTrayHost(&why))
+    if (!test::XSession::ToolsInstalled(&why))
         GTEST_SKIP() << why;
+    ASSERT_TRUE(session.Start(&why) && session.StartWindowManager(&why) && session.StartTrayHost(&why))
+        << why;
     QProcess child;
     test::StartChild(child, "tray-child",
                      {"DISPLAY=" + QString::fromStdString(session.Display()), "QT_QPA_PLATFORM=xcb",

@@ -1,5 +1,6 @@
 #include "support/x_session.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -41,6 +42,17 @@ void Stop(pid_t& pid)
 
 } // namespace
 
+bool XSession::ToolsInstalled(std::string* why)
+{
+    for (const char* tool : {"Xvfb", "openbox", "trayer", "xprop", "xdotool"}) {
+        if (!Installed(tool)) {
+            *why = std::string(tool) + " is not installed";
+            return false;
+        }
+    }
+    return true;
+}
+
 XSession::~XSession()
 {
     Stop(m_trayHost);
@@ -72,22 +84,37 @@ bool XSession::Start(std::string* why)
         *why = "Xvfb is not installed";
         return false;
     }
-    for (int number = 90 + ::getpid() % 100; number < 400; ++number) {
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-        const std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-        struct stat info;
-        if (::stat(socket.c_str(), &info) == 0 || ::stat(lock.c_str(), &info) == 0)
-            continue;
-        const std::string display = ":" + std::to_string(number);
-        m_server = Spawn({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        if (WaitFor([&] { return ::stat(socket.c_str(), &info) == 0; }, 5000)) {
-            m_display = display;
-            return true;
-        }
-        Stop(m_server);
+    // Xvfb chooses a free display itself and writes its number to the pipe once it accepts clients:
+    // tests starting servers at the same time cannot pick the same display.
+    int ready[2];
+    if (::pipe(ready) != 0) {
+        *why = "pipe failed";
+        return false;
     }
-    *why = "Xvfb did not start";
-    return false;
+    m_server = ::fork();
+    if (m_server == 0) {
+        ::close(ready[0]);
+        ::freopen("/dev/null", "w", stdout);
+        ::freopen("/dev/null", "w", stderr);
+        const std::string fd = std::to_string(ready[1]);
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                 static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    std::string number;
+    pollfd wait{ready[0], POLLIN, 0};
+    char c = 0;
+    while (::poll(&wait, 1, 20000) == 1 && ::read(ready[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    ::close(ready[0]);
+    if (number.empty()) {
+        Stop(m_server);
+        *why = "Xvfb did not start";
+        return false;
+    }
+    m_display = ":" + number;
+    return true;
 }
 
 bool XSession::Run(const std::string& command) const
@@ -103,7 +130,7 @@ bool XSession::StartWindowManager(std::string* why)
         return false;
     }
     m_windowManager = Spawn({"openbox"});
-    if (WaitFor([&] { return Run("xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id #'"); }, 5000))
+    if (WaitFor([&] { return Run("xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id #'"); }, 20000))
         return true;
     *why = "openbox did not start";
     return false;
@@ -118,7 +145,7 @@ bool XSession::StartTrayHost(std::string* why)
     m_trayHost = Spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
                         "32", "--SetDockType", "true"});
     // trayer names its window "panel" once it has taken the tray selection.
-    if (WaitFor([&] { return Run("xdotool search --name '^panel$'"); }, 5000))
+    if (WaitFor([&] { return Run("xdotool search --name '^panel$'"); }, 20000))
         return true;
     *why = "trayer did not start";
     return false;

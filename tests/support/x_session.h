@@ -15,6 +15,10 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
+    // True when Xvfb, openbox, trayer, xprop and xdotool are all installed; else false with a reason. A
+    // test without them is skipped; one whose session does not start with them has failed.
+    static bool ToolsInstalled(std::string* why);
+
     // Starts Xvfb on a free display; false with a reason when it is not installed or does not start.
     [[nodiscard]] bool Start(std::string* why);
     [[nodiscard]] bool StartWindowManager(std::string* why);
