@@ -3,6 +3,7 @@
 #include "control/applications_model.h"
 #include "control/rule_store.h"
 #include "controls/page_geometry.h"
+#include "controls/page_title.h"
 #include "controls/plain_text.h"
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
@@ -36,19 +37,11 @@ public:
 
 ApplicationsPage::ApplicationsPage(RuleStore& rules, QWidget* parent)
     : QWidget(parent), m_rules(rules), m_userControl21(new UserControl2(this)),
-      m_title(new QLabel(QStringLiteral("Programs List"), m_userControl21)),
+      m_title(AddPageTitle(m_userControl21, QStringLiteral("Programs List"))),
       m_model(new ApplicationsModel(rules, this)), m_listView2(new QTreeView(m_userControl21))
 {
     setFixedSize(kPageSize);
     m_userControl21->setGeometry(QRect(QPoint(0, 0), kPageSize));
-
-    QFont titleFont = m_title->font();
-    titleFont.setBold(true);
-    titleFont.setPixelSize(16);
-    m_title->setFont(titleFont);
-    m_title->setTextFormat(Qt::PlainText);
-    m_title->move(64, 16);
-    m_title->adjustSize();
 
     auto* escaped = new EscapedTextModel(this);
     escaped->setSourceModel(m_model);

@@ -3,6 +3,7 @@
 #include "controls/image_string.h"
 #include "controls/images/picture_catalogue.h"
 #include "controls/page_geometry.h"
+#include "controls/page_title.h"
 #include "controls/plain_text.h"
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
@@ -23,7 +24,6 @@ namespace qb {
 namespace {
 
 constexpr int kRowRole = Qt::UserRole + 1; // index into the page's rows
-constexpr QRect kTitleGeometry{62, 12, 300, 24};
 constexpr QRect kListGeometry{kPageMargin, kPageContentTop, 560, 180};
 constexpr int kButtonTop = kPageContentTop + 180 + 8;
 constexpr int kButtonWidth = 140;
@@ -39,7 +39,7 @@ MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
     m_banner = new UserControl2(this);
     m_banner->setGeometry(QRect(QPoint(0, 0), kPageSize));
     m_pool.setMaxThreadCount(1);
-    CreateTitle();
+    AddPageTitle(m_banner, QStringLiteral("Monitoring"));
     CreateList();
     CreateButtons();
     m_pane =
@@ -55,18 +55,6 @@ MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
 MonitoringPage::~MonitoringPage()
 {
     m_pool.waitForDone();
-}
-
-void MonitoringPage::CreateTitle()
-{
-    // Placed and styled like the other pages' titles, so that the banner does not stand empty.
-    auto* title = new QLabel(QStringLiteral("Monitoring"), m_banner);
-    title->setObjectName(QStringLiteral("Title"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(16);
-    font.setBold(true);
-    title->setFont(font);
-    title->setGeometry(kTitleGeometry);
 }
 
 void MonitoringPage::CreateList()

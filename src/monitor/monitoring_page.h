@@ -84,7 +84,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateTitle();
     void CreateList();
     void CreateButtons();
     void EnableButtons();

@@ -2,6 +2,7 @@
 
 #include "controls/con_status.h"
 #include "controls/page_geometry.h"
+#include "controls/page_title.h"
 #include "controls/plain_text.h"
 #include "controls/status.h"
 
@@ -21,14 +22,6 @@ constexpr int kActivityTextLeft = kPageMargin + kActivityPicture + 16;
 constexpr int kActivityLineHeight = 20;
 constexpr qint32 kWhite = 16777215;
 
-QFont PageFont(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 OptionsPage::OptionsPage(QWidget* parent) : UserControl2(parent)
@@ -36,9 +29,7 @@ OptionsPage::OptionsPage(QWidget* parent) : UserControl2(parent)
     setObjectName(QStringLiteral("OptionsPage"));
     setFont(PageFont(12, false));
     resize(kPageSize);
-    auto* title = new QLabel(QStringLiteral("Options"), this);
-    title->setFont(PageFont(16, true));
-    title->setGeometry(62, 12, 300, 24);
+    AddPageTitle(this, QStringLiteral("Options"));
     CreateSwitches();
     CreateActivity();
     // The state every run starts in, until the window's status display first runs.

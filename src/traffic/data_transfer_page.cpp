@@ -1,6 +1,7 @@
 #include "traffic/data_transfer_page.h"
 
 #include "controls/page_geometry.h"
+#include "controls/page_title.h"
 #include "controls/plain_text.h"
 #include "traffic/picture_surface_widget.h"
 
@@ -24,14 +25,6 @@ constexpr int kGraphTop = kCountersTop + 4 * kRowHeight + 14;
 
 const QColor kCaptionColour(90, 90, 90);
 
-QFont PageFont(int pixelSize, bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 DataTransferPage::DataTransferPage(QWidget* parent) : UserControl2(parent)
@@ -39,9 +32,7 @@ DataTransferPage::DataTransferPage(QWidget* parent) : UserControl2(parent)
     setObjectName(QStringLiteral("DataTransferPage"));
     setFont(PageFont(12, false));
     resize(kPageSize);
-    auto* title = new QLabel(QStringLiteral("Data transfer"), this);
-    title->setFont(PageFont(16, true));
-    title->setGeometry(62, 12, 300, 24);
+    AddPageTitle(this, QStringLiteral("Data transfer"));
     CreateConnectionRow();
     CreateCounters();
     CreateGraph();
