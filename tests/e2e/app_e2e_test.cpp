@@ -3,8 +3,9 @@
 // connects, the "Allways block" choice, and "Close" from the tray. The test process is the local server
 // the program watches (with an allow rule, or it would be frozen too); the unknown program is a bash
 // child that reconnects whenever its connection is reset. Screenshots go to e2e-artifacts/.
-#include "shell/settings_store.h"
+#include "e2e/app_under_test.h"
 #include "support/net_namespace.h"
+#include "support/wait_until.h"
 #include "support/x_session.h"
 
 #include <gtest/gtest.h>
@@ -44,25 +45,6 @@ std::string Output(const std::string& command)
         ::pclose(pipe);
     }
     return text;
-}
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = Clock::now() + timeout;
-    while (Clock::now() < deadline) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return condition();
-}
-
-char ProcessState(qint64 pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
 }
 
 // Accepts the bash child's connections as they come and notes when each one is reset.
@@ -154,45 +136,23 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     ASSERT_TRUE(home.isValid());
 
     // The server is this test process: allow it before the program starts.
+    ASSERT_TRUE(test::AllowThisTestBinary(home));
     const QString config = home.path() + "/config";
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(length, 0);
-    {
-        SettingsStore settings(config + "/Quillbrook");
-        settings.Save(kFirewallApplication, "Programs", "ProgramCount", "0");
-        settings.Save(kFirewallApplication, "Programs", "Name0", "TEST_E2E");
-        settings.Save(kFirewallApplication, "Programs", "Path0",
-                      QString::fromLocal8Bit(self, length).toUpper());
-        settings.Save(kFirewallApplication, "Programs", "Status0", "1");
-        ASSERT_TRUE(settings.Sync());
-    }
     Server server;
-
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", QString::fromStdString(session.Display()));
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-    environment.insert("HOME", home.path());
-    environment.insert("XDG_CONFIG_HOME", config);
-    environment.insert("XDG_DATA_HOME", home.path() + "/data");
-    environment.insert("XDG_STATE_HOME", home.path() + "/state");
-    environment.insert("XDG_RUNTIME_DIR", home.path() + "/run");
-    environment.remove("QT_QPA_PLATFORM");
-    QDir().mkpath(home.path() + "/run");
-    QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    app.setProcessEnvironment(environment);
+    app.setProcessEnvironment(test::AppEnvironment(home, session.Display()));
     app.setProcessChannelMode(QProcess::ForwardedChannels);
     app.start(QB_APP_BINARY, {});
     ASSERT_TRUE(app.waitForStarted(5000));
     const auto started = Clock::now();
     const std::string appPid = std::to_string(app.processId());
 
-    ASSERT_TRUE(WaitFor([&] { return !Windows("^Personal Firewall$").empty(); }, 10s)) << "no splash";
+    ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Personal Firewall$").empty(); }, 10s)) << "no splash";
     Screenshot("1-splash");
-    ASSERT_TRUE(WaitFor([&] { return !Windows("^Quillbrook Personal Firewall$").empty(); }, 15s))
+    ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Quillbrook Personal Firewall$").empty(); }, 15s))
         << "no window";
     EXPECT_GE(Clock::now() - started, 3s) << "the splash is paced over about five seconds";
-    EXPECT_TRUE(WaitFor([&] { return Windows("^Personal Firewall$").empty(); }, 5s)) << "the splash stays";
+    EXPECT_TRUE(test::WaitUntil([&] { return Windows("^Personal Firewall$").empty(); }, 5s))
+        << "the splash stays";
     Screenshot("2-main-window");
 
     QProcess child;
@@ -203,8 +163,9 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     ASSERT_TRUE(child.waitForStarted(5000));
     const qint64 bash = child.processId();
 
-    ASSERT_TRUE(WaitFor([&] { return !Windows("^Warning!$").empty(); }, 10s)) << "no prompt";
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(bash) == 'T'; }, 3s)) << "the unknown program runs on";
+    ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Warning!$").empty(); }, 10s)) << "no prompt";
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) == 'T'; }, 3s))
+        << "the unknown program runs on";
     Screenshot("3-prompt");
     const std::string prompt = Windows("^Warning!$").substr(0, Windows("^Warning!$").find('\n'));
     // The action list: closing its popup leaves it focused; three steps down is "Allways block". Each
@@ -216,23 +177,24 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     };
     const auto before = visibleWindows();
     Xdotool("mousemove --window " + prompt + " 100 238 click 1");
-    EXPECT_TRUE(WaitFor([&] { return visibleWindows() > before; }, 5s)) << "the list does not open";
+    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() > before; }, 5s)) << "the list does not open";
     Xdotool("key Escape");
-    EXPECT_TRUE(WaitFor([&] { return visibleWindows() == before; }, 5s)) << "the list does not close";
+    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() == before; }, 5s)) << "the list does not close";
     Xdotool("key Down Down Down");
     std::this_thread::sleep_for(500ms);
     Screenshot("4-allways-block");
     Xdotool("mousemove --window " + prompt + " 363 286 click 1"); // Ok
 
-    EXPECT_TRUE(WaitFor([&] { return Windows("^Warning!$").empty(); }, 5s)) << "the prompt stays";
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(bash) != 'T'; }, 3s)) << "the program stays frozen";
+    EXPECT_TRUE(test::WaitUntil([&] { return Windows("^Warning!$").empty(); }, 5s)) << "the prompt stays";
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) != 'T'; }, 3s))
+        << "the program stays frozen";
     {
         SettingsStore settings(config + "/Quillbrook");
         EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Path1"), "/USR/BIN/BASH");
         EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Status1"), "0");
     }
     // Its connection was reset by the prompt; each new one is reset by the next refresh that sees it.
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(test::WaitUntil(
         [&] {
             server.Poll();
             int reset = 0;

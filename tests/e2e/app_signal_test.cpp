@@ -1,8 +1,9 @@
 // The real program, on the offscreen platform inside a network namespace of the test's own: an unknown
 // program that connects is frozen while its prompt is open, and a termination signal to the firewall
 // releases it before the firewall exits.
-#include "shell/settings_store.h"
+#include "e2e/app_under_test.h"
 #include "support/net_namespace.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -25,25 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-char ProcessState(qint64 pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
-}
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(20ms);
-    }
-    return condition();
-}
-
 class AppSignalTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
@@ -55,17 +37,7 @@ TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
     ASSERT_TRUE(home.isValid());
 
     // This test holds the listening side: an allow rule keeps the firewall from freezing it.
-    char self[4096];
-    const ssize_t selfLength = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(selfLength, 0);
-    {
-        SettingsStore settings(home.path() + "/config/Quillbrook");
-        settings.Save(kFirewallApplication, "Programs", "ProgramCount", "0");
-        settings.Save(kFirewallApplication, "Programs", "Path0",
-                      QString::fromLocal8Bit(self, selfLength).toUpper());
-        settings.Save(kFirewallApplication, "Programs", "Status0", "1");
-        ASSERT_TRUE(settings.Sync());
-    }
+    ASSERT_TRUE(test::AllowThisTestBinary(home));
     const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -75,16 +47,8 @@ TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
     ASSERT_EQ(::listen(listener, 16), 0);
     ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("HOME", home.path());
-    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
-    environment.insert("XDG_DATA_HOME", home.path() + "/data");
-    environment.insert("XDG_STATE_HOME", home.path() + "/state");
-    environment.insert("XDG_RUNTIME_DIR", home.path());
-    environment.remove("DISPLAY");
     QProcess app;
-    app.setProcessEnvironment(environment);
+    app.setProcessEnvironment(test::AppEnvironment(home, {}));
     app.start(QB_APP_BINARY, {});
     ASSERT_TRUE(app.waitForStarted(5000));
 
@@ -96,11 +60,13 @@ TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
     ASSERT_GE(accepted, 0);
 
     // The splash takes about five seconds before the first refresh.
-    ASSERT_TRUE(WaitFor([&] { return ProcessState(client.processId()) == 'T'; }, 15s)) << "not frozen";
+    ASSERT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'T'; }, 15s))
+        << "not frozen";
     ::kill(static_cast<pid_t>(app.processId()), GetParam());
     EXPECT_TRUE(app.waitForFinished(10000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(WaitFor([&] { return ProcessState(client.processId()) == 'S'; }, 3s)) << "left frozen";
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'S'; }, 3s))
+        << "left frozen";
 
     client.kill();
     client.waitForFinished(3000);

@@ -5,6 +5,7 @@
 #include "platform/linux/process_terminator_linux.h"
 #include "platform/linux/tcp_table_linux.h"
 #include "support/net_namespace.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -34,17 +35,6 @@ std::unique_ptr<ChildProcess> SleepWithConnection(uint16_t port)
     });
 }
 
-bool WaitFor(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgramEndsItInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
@@ -54,7 +44,9 @@ TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgr
     const int accepted = test::Accept(listener);
     const auto pid = static_cast<uint32_t>(child->Pid());
     linux_os::LinuxProcessSource processes;
-    ASSERT_TRUE(WaitFor([&] { return processes.ExecutablePath(pid).value_or("").ends_with("/sleep"); }));
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return processes.ExecutablePath(pid).value_or("").ends_with("/sleep"); },
+                        std::chrono::seconds(5)));
 
     linux_os::LinuxTcpTable source;
     TcpTable table(source);
@@ -107,7 +99,7 @@ TEST(MonitorIntegrationTest, AFrozenProgramStillEndsWhenClosedInNamespace)
     });
     const auto pid = static_cast<uint32_t>(child->Pid());
     linux_os::LinuxProcessSource processes;
-    ASSERT_TRUE(WaitFor([&] { return child->State() == 'S'; }));
+    ASSERT_TRUE(child->WaitForState('S', 5000));
     const auto startTime = processes.StartTime(pid);
     ASSERT_TRUE(startTime.has_value());
     ASSERT_EQ(::kill(child->Pid(), SIGSTOP), 0);

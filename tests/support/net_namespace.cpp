@@ -115,14 +115,19 @@ void ChildProcess::Kill()
     m_pid = -1;
 }
 
-char ChildProcess::State() const
+char ProcessState(long pid)
 {
-    std::ifstream in("/proc/" + std::to_string(m_pid) + "/stat");
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto close = text.rfind(')');
     if (close == std::string::npos || close + 2 >= text.size())
         return '?';
     return text[close + 2];
+}
+
+char ChildProcess::State() const
+{
+    return ProcessState(m_pid);
 }
 
 bool ChildProcess::WaitForState(char state, int timeoutMs) const

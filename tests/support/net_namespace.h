@@ -18,6 +18,9 @@ namespace qb::test {
 // route through an unused address beside it, so that the namespace counts as online. Nothing leaves it.
 [[nodiscard]] bool MakeNamespaceOnline(std::string* why);
 
+// One-letter state of a process from /proc/<pid>/stat ('S', 'T', …); '?' when unreadable.
+char ProcessState(long pid);
+
 // A forked child running `body`; killed with SIGKILL and reaped when the object goes away.
 class ChildProcess {
 public:

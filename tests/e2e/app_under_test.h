@@ -1,0 +1,53 @@
+#pragma once
+// Starting the real program for an end-to-end test: a private home, and an allow rule for this test
+// binary, which holds the local server's sockets and would otherwise be frozen by the program too.
+#include "shell/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include <string>
+
+namespace qb::test {
+
+// Stores rule 0 "allow" for this test binary under `home`; false when it cannot be written.
+inline bool AllowThisTestBinary(const QTemporaryDir& home)
+{
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return false;
+    SettingsStore settings(home.path() + "/config/Quillbrook");
+    settings.Save(kFirewallApplication, "Programs", "ProgramCount", "0");
+    settings.Save(kFirewallApplication, "Programs", "Path0", QString::fromLocal8Bit(self, length).toUpper());
+    settings.Save(kFirewallApplication, "Programs", "Status0", "1");
+    return settings.Sync();
+}
+
+// The program's environment: everything it writes stays under `home`; `display` empty means offscreen.
+inline QProcessEnvironment AppEnvironment(const QTemporaryDir& home, const std::string& display)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (display.empty()) {
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.remove("DISPLAY");
+    } else {
+        environment.remove("QT_QPA_PLATFORM");
+        environment.insert("DISPLAY", QString::fromStdString(display));
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    }
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    environment.insert("XDG_DATA_HOME", home.path() + "/data");
+    environment.insert("XDG_STATE_HOME", home.path() + "/state");
+    environment.insert("XDG_RUNTIME_DIR", home.path() + "/run");
+    QDir().mkpath(home.path() + "/run");
+    QFile::setPermissions(home.path() + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return environment;
+}
+
+} // namespace qb::test
