@@ -146,27 +146,27 @@ void UserControl7::OnHover(Face face)
 {
     if (m_heldDown)
         return;
+    PaintFace(face);
+    DrawCaption();
+}
+
+bool UserControl7::PaintFace(Face face)
+{
     m_picture1->Cls();
     LoadColors();
     if (!m_enabled) {
         ShowDisable();
-    } else {
-        m_picture1->SetForeColor(kBlack);
-        DrawFace(face);
+        return false;
     }
-    DrawCaption();
+    m_picture1->SetForeColor(kBlack);
+    DrawFace(face);
+    return true;
 }
 
 void UserControl7::OnMouseLeftDown()
 {
     m_heldDown = true;
-    m_picture1->Cls();
-    LoadColors();
-    if (!m_enabled) {
-        ShowDisable();
-    } else {
-        m_picture1->SetForeColor(kBlack);
-        DrawFace(Face::Pressed);
+    if (PaintFace(Face::Pressed)) {
         const int w = m_picture1->width();
         const int h = m_picture1->height();
         m_shape1->setGeometry(3, 3, w - 7, h - 6);
@@ -179,13 +179,7 @@ void UserControl7::OnMouseLeftDown()
 void UserControl7::OnMouseLeftUp()
 {
     m_heldDown = false;
-    m_picture1->Cls();
-    LoadColors();
-    if (!m_enabled) {
-        ShowDisable();
-    } else {
-        m_picture1->SetForeColor(kBlack);
-        DrawFace(Face::Normal);
+    if (PaintFace(Face::Normal)) {
         const QPointer<UserControl7> self(this);
         emit Click();
         if (!self)

@@ -50,6 +50,8 @@ protected:
 private:
     enum class Face { Normal, Highlighted, Pressed, Disabled };
     void DrawFace(Face face);
+    // Clears and draws `face`, or the disabled face; false when the button is disabled.
+    bool PaintFace(Face face);
     void DrawCaption();
     void Redraw();
     void OnHover(Face face);
