@@ -56,22 +56,26 @@ QString EncodeColumns(const std::vector<Column>& columns)
 
 QString EncodeImage(const QImage& image, const Matte& matte)
 {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    // Composited straight from premultiplied pixels in integers: Qt's own unpremultiply picks a SIMD
+    // variant by CPU, and those round differently by one step, so the catalogue would depend on the
+    // machine that ran the generator.
+    const QImage premultiplied = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     std::vector<Column> columns;
-    for (int x = 0; x < argb.width(); ++x) {
+    for (int x = 0; x < premultiplied.width(); ++x) {
         Column column;
-        for (int y = 0; y < argb.height(); ++y) {
-            const QRgb pixel = argb.pixel(x, y);
+        for (int y = 0; y < premultiplied.height(); ++y) {
+            const QRgb pixel = premultiplied.pixel(x, y);
             const int alpha = qAlpha(pixel);
             if (alpha < kAlphaCutOff) {
                 column.push_back(kTransparent);
                 continue;
             }
             const QColor under = matte(y);
-            const double t = alpha / 255.0;
-            column.push_back(
-                Pack(QColor(Mix(under.red(), qRed(pixel), t), Mix(under.green(), qGreen(pixel), t),
-                            Mix(under.blue(), qBlue(pixel), t))));
+            const auto over = [alpha](int premultipliedChannel, int underChannel) {
+                return std::min(255, premultipliedChannel + (underChannel * (255 - alpha) + 127) / 255);
+            };
+            column.push_back(Pack(QColor(over(qRed(pixel), under.red()), over(qGreen(pixel), under.green()),
+                                         over(qBlue(pixel), under.blue()))));
         }
         columns.push_back(std::move(column));
     }
@@ -80,18 +84,27 @@ QString EncodeImage(const QImage& image, const Matte& matte)
 
 QImage Brighten(const QImage& image, double amount)
 {
-    QImage bright = image.convertToFormat(QImage::Format_ARGB32);
+    const QImage premultiplied = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage bright(premultiplied.size(), QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < bright.height(); ++y) {
         for (int x = 0; x < bright.width(); ++x) {
-            const QRgb p = bright.pixel(x, y);
-            QColor colour = QColor::fromRgb(p).toHsv();
+            const QRgb p = premultiplied.pixel(x, y);
+            const int alpha = qAlpha(p);
+            if (alpha == 0) {
+                bright.setPixel(x, y, 0);
+                continue;
+            }
+            // Unpremultiplied by hand for the same reason as in EncodeImage.
+            const auto straight = [alpha](int c) { return std::min(255, (c * 255 + alpha / 2) / alpha); };
+            QColor colour = QColor(straight(qRed(p)), straight(qGreen(p)), straight(qBlue(p))).toHsv();
             // Lift the value and soften the saturation a little: brighter, not washed out.
             const int value = std::min(
                 255, static_cast<int>(std::lround(colour.value() * (1.0 + amount) + 255 * amount / 2)));
             const int saturation = static_cast<int>(std::lround(colour.hsvSaturation() * (1.0 - amount / 2)));
             colour.setHsv(colour.hsvHue(), saturation, value);
             const QColor rgb = colour.toRgb();
-            bright.setPixel(x, y, qRgba(rgb.red(), rgb.green(), rgb.blue(), qAlpha(p)));
+            const auto again = [alpha](int c) { return (c * alpha + 127) / 255; };
+            bright.setPixel(x, y, qRgba(again(rgb.red()), again(rgb.green()), again(rgb.blue()), alpha));
         }
     }
     return bright;
