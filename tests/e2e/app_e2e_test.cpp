@@ -27,7 +27,6 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <thread>
 
 namespace qb {
 namespace {
@@ -164,7 +163,7 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     const qint64 bash = child.processId();
 
     ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Warning!$").empty(); }, 10s)) << "no prompt";
-    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) == 'T'; }, 3s))
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) == 'T'; }, 10s))
         << "the unknown program runs on";
     Screenshot("3-prompt");
     const std::string prompt = Windows("^Warning!$").substr(0, Windows("^Warning!$").find('\n'));
@@ -180,13 +179,12 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() > before; }, 5s)) << "the list does not open";
     Xdotool("key Escape");
     EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() == before; }, 5s)) << "the list does not close";
-    Xdotool("key Down Down Down");
-    std::this_thread::sleep_for(500ms);
+    Xdotool("key Down Down Down"); // the click on Ok below reaches the window after these keys
     Screenshot("4-allways-block");
     Xdotool("mousemove --window " + prompt + " 363 286 click 1"); // Ok
 
     EXPECT_TRUE(test::WaitUntil([&] { return Windows("^Warning!$").empty(); }, 5s)) << "the prompt stays";
-    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) != 'T'; }, 3s))
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) != 'T'; }, 10s))
         << "the program stays frozen";
     {
         SettingsStore settings(config + "/Quillbrook");
@@ -217,11 +215,15 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     const std::string ownWindows =
         Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --pid " + appPid);
     EXPECT_FALSE(ownWindows.empty());
+    const auto shown = visibleWindows();
     Xdotool("mousemove 1011 15");
-    std::this_thread::sleep_for(1500ms);
+    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() > shown; }, 10s)) << "no tooltip";
     Screenshot("5-tray-tooltip");
-    Xdotool("click 1");
-    std::this_thread::sleep_for(500ms);
+    Xdotool("mousemove 500 500");
+    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() == shown; }, 10s)) << "the tooltip stays";
+    // Pressed at once, before a tooltip can show: the next window of the program is the menu.
+    Xdotool("mousemove 1011 15 click 1");
+    ASSERT_TRUE(test::WaitUntil([&] { return visibleWindows() > shown; }, 10s)) << "no tray menu";
     Screenshot("6-tray-menu");
     Xdotool("key Up Return"); // "Close" is the menu's last item
     EXPECT_TRUE(app.waitForFinished(10000)) << "Close from the tray did not end the program";

@@ -65,7 +65,7 @@ TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
     ::kill(static_cast<pid_t>(app.processId()), GetParam());
     EXPECT_TRUE(app.waitForFinished(10000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'S'; }, 3s))
+    EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'S'; }, 10s))
         << "left frozen";
 
     client.kill();

@@ -1,5 +1,6 @@
 #include "platform/linux/desktop_processes_linux.h"
 #include "support/net_namespace.h"
+#include "support/wait_until.h"
 #include "support/x_session.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +26,14 @@ TEST(DesktopProcessesTest, TheDisplayServerWindowManagerAndTrayHostAreFoundInNam
     ASSERT_TRUE(session.Start(&why) && session.StartWindowManager(&why) && session.StartTrayHost(&why))
         << why;
     LinuxDesktopProcesses desktop(session.Display(), "");
-    // trayer names its window before it owns the tray selection: give it a moment.
-    std::vector<uint32_t> pids = desktop.Pids();
-    for (int i = 0; i < 100 && !Contains(pids, session.TrayHostPid()); ++i) {
-        ::usleep(20000);
-        pids = desktop.Pids();
-    }
+    // trayer names its window before it owns the tray selection.
+    std::vector<uint32_t> pids;
+    EXPECT_TRUE(test::WaitUntil(
+        [&] {
+            pids = desktop.Pids();
+            return Contains(pids, session.TrayHostPid());
+        },
+        std::chrono::seconds(30)));
     EXPECT_TRUE(Contains(pids, ::getpid()));
     EXPECT_TRUE(Contains(pids, session.ServerPid()));
     EXPECT_TRUE(Contains(pids, session.WindowManagerPid()));

@@ -33,11 +33,11 @@ std::unique_ptr<ChildProcess> StartSleeper()
 
 bool Stopped(const ChildProcess& child)
 {
-    return child.WaitForState('T', 2000);
+    return child.WaitForState('T', 10000);
 }
 bool Running(const ChildProcess& child)
 {
-    return child.WaitForState('S', 2000);
+    return child.WaitForState('S', 10000);
 }
 
 TEST(FreezingIntegrationTest, FreezingAChildStopsItAndTwoFreezesNeedTwoReleasesInNamespace)
@@ -109,7 +109,7 @@ TEST(FreezingIntegrationTest, ARecordOfAReusedPidIsNotSignalledInNamespace)
     QTemporaryDir folder;
     const std::string stateFile = folder.filePath("frozen").toStdString();
     auto child = StartSleeper();
-    ASSERT_TRUE(child->WaitForState('S', 2000));
+    ASSERT_TRUE(child->WaitForState('S', 10000));
     ::kill(child->Pid(), SIGSTOP); // stopped by someone else: not ours to continue
     ASSERT_TRUE(Stopped(*child));
     const auto startTime = linux_os::ProcessStartTime("/proc", static_cast<uint32_t>(child->Pid()));

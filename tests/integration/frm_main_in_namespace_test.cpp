@@ -198,7 +198,7 @@ TEST_F(FrmMainInNamespaceTest, ABlockedProgramsConnectionIsResetWithinTwoPollsIn
     EXPECT_GE(window->Rules().Rule(slot).Blocks, 1);
     EXPECT_EQ(window->OpenPrompts(), 0);
     // The reset ends the child's read, so bash exits on its own.
-    EXPECT_TRUE(child->WaitForState('Z', 2000));
+    EXPECT_TRUE(child->WaitForState('Z', 10000));
     ::close(accepted);
 
     // Only the blocked program's connection went: the listener still accepts and carries data.

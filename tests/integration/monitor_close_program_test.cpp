@@ -83,7 +83,7 @@ TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgr
 
     EXPECT_EQ(actions.CloseProgram(row), ConnectionActions::CloseProgramResult::Ended);
     EXPECT_EQ(questions.back(), "Are you sure you want to close sleep ?");
-    EXPECT_TRUE(child->WaitForState('Z', 2000));
+    EXPECT_TRUE(child->WaitForState('Z', 10000));
     ::close(accepted);
     ::close(listener);
 }
@@ -103,11 +103,11 @@ TEST(MonitorIntegrationTest, AFrozenProgramStillEndsWhenClosedInNamespace)
     const auto startTime = processes.StartTime(pid);
     ASSERT_TRUE(startTime.has_value());
     ASSERT_EQ(::kill(child->Pid(), SIGSTOP), 0);
-    ASSERT_TRUE(child->WaitForState('T', 2000));
+    ASSERT_TRUE(child->WaitForState('T', 10000));
 
     linux_os::LinuxProcessTerminator terminator;
     EXPECT_TRUE(terminator.Terminate(pid, *startTime));
-    EXPECT_TRUE(child->WaitForState('Z', 2000));
+    EXPECT_TRUE(child->WaitForState('Z', 10000));
     EXPECT_FALSE(terminator.Terminate(pid, *startTime + 1));
     EXPECT_FALSE(terminator.Terminate(static_cast<uint32_t>(::getpid()),
                                       *processes.StartTime(static_cast<uint32_t>(::getpid()))));

@@ -81,7 +81,7 @@ TEST_F(DictionaryTest, AFifoAsTheCacheFileDoesNotHangTheLoad)
     SetCache("Filename", fifo);
     const auto start = std::chrono::steady_clock::now();
     const auto dictionary = Make();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)); // a FIFO would block for good
     EXPECT_TRUE(dictionary->Addresses().isEmpty());
 }
 

@@ -35,20 +35,19 @@ TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndAnswersComeOnTheCallingThrea
     resolver->Answer(kLoopback, "localhost");
     resolver->Hold(kLoopback);
     std::vector<std::thread::id> answeredOn;
-    const auto start = std::chrono::steady_clock::now();
     for (const char* address : {"127.0.0.1", "10.1.2.3", "no address"}) {
         lookup.Start(address, [&](const QString& name) {
             answers << name;
             answeredOn.push_back(std::this_thread::get_id());
         });
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
-    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 2; }, 2s));
+    // The first address is held, so the other two can only be answered when Start does not wait.
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 2; }, 10s));
     answers.sort();
     EXPECT_EQ(answers, QStringList({"10.1.2.3", "no address"}));
 
     resolver->Release(kLoopback);
-    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 3; }, 2s));
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 3; }, 10s));
     EXPECT_EQ(answers.back(), "localhost");
     EXPECT_EQ(answeredOn, std::vector<std::thread::id>(3, std::this_thread::get_id()));
 }
@@ -60,7 +59,7 @@ TEST_F(ThreadedHostLookupTest, ASlowLookUpTimesOutAndItsLateAnswerIsDropped)
     resolver->Hold(kLoopback);
     const auto start = std::chrono::steady_clock::now();
     lookup.Start("127.0.0.1", Record());
-    ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 2s));
+    ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 10s));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 140ms);
     resolver->Release(kLoopback);
     RunEvents(100ms);
@@ -77,8 +76,8 @@ TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
     }
     for (const QString& address : addresses)
         lookup.Start(address, Record());
-    ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 2s));
-    ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 2s));
+    ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 10s));
     for (int i = 1; i <= addresses.size(); ++i)
         resolver->Release(0x0000000a | static_cast<uint32_t>(i) << 24);
     RunEvents(100ms);
@@ -93,7 +92,7 @@ TEST_F(ThreadedHostLookupTest, NothingIsAnsweredAfterTheLookUpIsGone)
     {
         ThreadedHostLookup lookup(resolver);
         lookup.Start("127.0.0.1", Record());
-        ASSERT_TRUE(resolver->WaitForAsked(1, 2s));
+        ASSERT_TRUE(resolver->WaitForAsked(1, 10s));
     }
     resolver->Release(kLoopback);
     RunEvents(100ms);

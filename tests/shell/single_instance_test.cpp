@@ -42,7 +42,7 @@ TEST_F(SingleInstanceTest, ASecondStartInAnotherProcessReachesTheFirst)
     ASSERT_TRUE(test::WaitUntil([&] { return child.state() == QProcess::NotRunning; }, 10000ms));
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
-    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 3000ms));
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 10000ms));
 }
 
 TEST_F(SingleInstanceTest, AfterTheFirstEndsTheNextStartIsPrimaryDespiteALeftoverSocketAndLaterStartsReachIt)
@@ -64,11 +64,11 @@ TEST_F(SingleInstanceTest, AfterTheFirstEndsTheNextStartIsPrimaryDespiteALeftove
         SingleInstance later(dir.path());
         EXPECT_EQ(later.Claim(), InstanceRole::Secondary);
     }
-    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 3000ms));
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 10000ms));
     // The secondary leaves the primary's socket in place for the next start.
     SingleInstance third(dir.path());
     EXPECT_EQ(third.Claim(), InstanceRole::Secondary);
-    EXPECT_TRUE(test::WaitUntil([&] { return shown == 2; }, 3000ms));
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 2; }, 10000ms));
 }
 
 TEST_F(SingleInstanceTest, AFolderOthersCanWriteIsNotTrustedAndEveryStartRuns)

@@ -19,7 +19,8 @@ public:
     // test without them is skipped; one whose session does not start with them has failed.
     static bool ToolsInstalled(std::string* why);
 
-    // Starts Xvfb on a free display; false with a reason when it is not installed or does not start.
+    // Starts Xvfb on a display number claimed with the X lock file, so that servers in other network
+    // namespaces never share it; false with a reason when it is not installed or does not start.
     [[nodiscard]] bool Start(std::string* why);
     [[nodiscard]] bool StartWindowManager(std::string* why);
     [[nodiscard]] bool StartTrayHost(std::string* why);
@@ -35,6 +36,7 @@ private:
     pid_t Spawn(const std::vector<std::string>& argv) const;
 
     std::string m_display;
+    int m_lockedDisplay = -1;
     pid_t m_server = -1;
     pid_t m_windowManager = -1;
     pid_t m_trayHost = -1;
