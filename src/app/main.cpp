@@ -1,6 +1,6 @@
+#include "base/settings_store.h"
 #include "platform/linux/linux_platform.h"
 #include "shell/app_shell_window.h"
-#include "shell/settings_store.h"
 #include "shell/single_instance.h"
 
 #include <QApplication>

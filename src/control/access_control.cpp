@@ -1,8 +1,8 @@
 #include "control/access_control.h"
 
+#include "base/tcp_table.h"
 #include "control/process_freezer.h"
 #include "control/rule_store.h"
-#include "monitor/tcp_table.h"
 #include "platform/desktop_processes.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "control/attempt_prompt.h"
 
+#include "base/tcp_table.h"
+#include "base/text_format.h"
 #include "control/access_control.h"
 #include "control/rule_store.h"
-#include "monitor/tcp_table.h"
-#include "monitor/text_format.h"
 
 namespace qb {
 

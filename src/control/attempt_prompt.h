@@ -1,6 +1,6 @@
 #pragma once
 // What one connection attempt prompt knows and does, apart from its window.
-#include "monitor/connection_record.h"
+#include "base/connection_record.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,11 +1,11 @@
 #include "control/frm_attempt_window.h"
 
+#include "base/host_names.h"
+#include "base/program_icons_gui.h"
 #include "controls/image_string.h"
 #include "controls/images/given_images.h"
 #include "controls/plain_text.h"
 #include "controls/user_control7.h"
-#include "monitor/program_icons_gui.h"
-#include "net/dictionary.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -59,7 +59,7 @@ frmAttempt::frmAttempt(const AttemptServices& services)
     connect(m_userControl71, &UserControl7::Click, this, &frmAttempt::Ok);
     m_userControl71->SubClassMe();
 
-    connect(&m_iphDNS, &CDictionary::HostNameResolved, this,
+    connect(&m_iphDNS, &HostNames::HostNameResolved, this,
             [this](const QString& address, const QString& name) {
                 if (address == m_prompt.RemoteAddress() && m_prompt.IntConnection() >= 0)
                     ShowHostName(name);

@@ -11,7 +11,7 @@ class QLabel;
 namespace qb {
 
 class AccessControl;
-class CDictionary;
+class HostNames;
 class ProgramIcons;
 class RuleStore;
 class TcpTable;
@@ -24,7 +24,7 @@ struct AttemptServices {
     TcpTable& table;
     TcpTableSource& source;
     RuleStore& rules;
-    CDictionary& iphDNS;
+    HostNames& iphDNS;
     ProgramIcons& icons;
 };
 
@@ -62,7 +62,7 @@ private:
     void ShowIcon();
 
     AttemptPrompt m_prompt;
-    CDictionary& m_iphDNS;
+    HostNames& m_iphDNS;
     ProgramIcons& m_icons;
     QString m_band;
     QLabel* m_picIcon = nullptr;

@@ -1,7 +1,7 @@
 #include "control/rule_questions_dialog.h"
 
+#include "base/settings_store.h"
 #include "controls/plain_text.h"
-#include "shell/settings_store.h"
 
 namespace qb {
 namespace {

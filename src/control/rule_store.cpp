@@ -1,7 +1,7 @@
 #include "control/rule_store.h"
 
-#include "shell/settings_store.h"
-#include "shell/stored_number.h"
+#include "base/settings_store.h"
+#include "base/stored_number.h"
 
 #include <cmath>
 #include <limits>

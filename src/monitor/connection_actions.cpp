@@ -1,6 +1,6 @@
 #include "monitor/connection_actions.h"
 
-#include "monitor/text_format.h"
+#include "base/text_format.h"
 
 namespace qb {
 

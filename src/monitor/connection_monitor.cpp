@@ -1,6 +1,6 @@
 #include "monitor/connection_monitor.h"
 
-#include "monitor/text_format.h"
+#include "base/text_format.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -1,8 +1,8 @@
 #pragma once
 // The live connection list: the online check's consequences, and the rebuild that converts the table,
 // resolves owners (where the access decision runs) and produces the rows the Monitoring page shows.
+#include "base/tcp_table.h"
 #include "monitor/owner_resolver.h"
-#include "monitor/tcp_table.h"
 #include "platform/process_source.h"
 
 #include <QString>

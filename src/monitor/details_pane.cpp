@@ -1,13 +1,12 @@
 #include "monitor/details_pane.h"
 
-#include "control/rule_store.h"
+#include "base/host_names.h"
+#include "base/program_icons_gui.h"
+#include "base/tcp_table.h"
+#include "base/text_format.h"
 #include "controls/image_string.h"
 #include "controls/images/picture_catalogue.h"
 #include "controls/plain_text.h"
-#include "monitor/program_icons_gui.h"
-#include "monitor/tcp_table.h"
-#include "monitor/text_format.h"
-#include "net/dictionary.h"
 #include "platform/file_info_source.h"
 
 #include <QCoreApplication>
@@ -48,9 +47,10 @@ struct DetailsPane::FileFactsAnswer {
     QString size;
 };
 
-DetailsPane::DetailsPane(FileInfoSource& files, RuleStore& rules, ProgramIcons& icons,
-                         std::function<CDictionary&()> iphDNS, QWidget* parent)
-    : QWidget(parent), m_files(files), m_rules(rules), m_icons(icons), m_iphDNS(std::move(iphDNS))
+DetailsPane::DetailsPane(FileInfoSource& files, AttemptsOf attemptsOf, ProgramIcons& icons,
+                         std::function<HostNames&()> iphDNS, QWidget* parent)
+    : QWidget(parent), m_files(files), m_attemptsOf(std::move(attemptsOf)), m_icons(icons),
+      m_iphDNS(std::move(iphDNS))
 {
     resize(kSize);
     m_pool.setMaxThreadCount(1);
@@ -93,14 +93,14 @@ void DetailsPane::CreateLabels()
     m_picture2->hide();
 }
 
-CDictionary& DetailsPane::Dictionary()
+HostNames& DetailsPane::Dictionary()
 {
-    CDictionary& dictionary = m_iphDNS();
+    HostNames& dictionary = m_iphDNS();
     if (m_dictionary != &dictionary) {
         if (m_dictionary)
             disconnect(m_dictionary, nullptr, this, nullptr);
         m_dictionary = &dictionary;
-        connect(&dictionary, &CDictionary::HostNameResolved, this, &DetailsPane::OnHostNameResolved);
+        connect(&dictionary, &HostNames::HostNameResolved, this, &DetailsPane::OnHostNameResolved);
     }
     return dictionary;
 }
@@ -126,9 +126,10 @@ void DetailsPane::ShowConnection(const MonitorRow& row)
                    QString::fromStdString(ProgramName(row.path.toStdString())));
 
     // A row without a program has no rule, whatever a rule with an empty path might say.
-    const int16_t rule = row.path.isEmpty() ? int16_t{-1} : m_rules.CheckProgramID(row.path);
-    if (rule != -1) {
-        m_label7[7]->setText(QStringLiteral("Attempts: ") + QString::number(m_rules.Rule(rule).Attempts));
+    const std::optional<int32_t> attempts =
+        row.path.isEmpty() || !m_attemptsOf ? std::nullopt : m_attemptsOf(row.path);
+    if (attempts) {
+        m_label7[7]->setText(QStringLiteral("Attempts: ") + QString::number(*attempts));
         m_picture3->show();
         m_label7[7]->show();
     } else {

@@ -9,15 +9,15 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 
 namespace qb {
 
-class CDictionary;
 class FileInfoSource;
+class HostNames;
 class ProgramIcons;
-class RuleStore;
 
 // Shows a snapshot of the row as it was built; later refreshes of the list do not change it, but the
 // remote host's name fills in when the name cache learns it, and the icon when it is found. The file's
@@ -29,10 +29,13 @@ public:
     static constexpr int kLabelCount = 9;
     static constexpr QSize kSize{560, 184};
 
+    // The attempts count of the program's rule, or nothing when it has none.
+    using AttemptsOf = std::function<std::optional<int32_t>(const QString& path)>;
+
     // `iphDNS` gives the main window's name cache, created on first use; it is first asked on the first
     // row click. Every reference must outlive the pane.
-    DetailsPane(FileInfoSource& files, RuleStore& rules, ProgramIcons& icons,
-                std::function<CDictionary&()> iphDNS, QWidget* parent = nullptr);
+    DetailsPane(FileInfoSource& files, AttemptsOf attemptsOf, ProgramIcons& icons,
+                std::function<HostNames&()> iphDNS, QWidget* parent = nullptr);
     ~DetailsPane() override;
 
     // A row click: fills every line from `row`.
@@ -62,13 +65,13 @@ private:
     void ClearFileLines();
     void OnHostNameResolved(const QString& address, const QString& name);
     void OnIconReady(const QString& path);
-    CDictionary& Dictionary();
+    HostNames& Dictionary();
 
     FileInfoSource& m_files;
-    RuleStore& m_rules;
+    AttemptsOf m_attemptsOf;
     ProgramIcons& m_icons;
-    std::function<CDictionary&()> m_iphDNS;
-    QPointer<CDictionary> m_dictionary; // the cache whose answers the pane follows
+    std::function<HostNames&()> m_iphDNS;
+    QPointer<HostNames> m_dictionary; // the cache whose answers the pane follows
 
     std::array<QLabel*, kLabelCount> m_label7{};
     QLabel* m_pic32 = nullptr;

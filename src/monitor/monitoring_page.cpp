@@ -1,5 +1,7 @@
 #include "monitor/monitoring_page.h"
 
+#include "base/program_icons_gui.h"
+#include "base/text_format.h"
 #include "controls/image_string.h"
 #include "controls/images/picture_catalogue.h"
 #include "controls/page_geometry.h"
@@ -8,9 +10,6 @@
 #include "controls/user_control2.h"
 #include "controls/user_control7.h"
 #include "monitor/details_pane.h"
-#include "monitor/program_icons_gui.h"
-#include "monitor/text_format.h"
-#include "net/mod_wsk.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -32,7 +31,7 @@ constexpr QPoint kPaneOrigin{kPageMargin, kButtonTop + 24 + 8};
 } // namespace
 
 MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
-    : QWidget(parent), m_echo(services.echo), m_icons(services.icons),
+    : QWidget(parent), m_pingAddress(services.ping), m_icons(services.icons),
       m_actions(services.tcpTable, services.terminator)
 {
     setFixedSize(kPageSize);
@@ -42,8 +41,8 @@ MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
     AddPageTitle(m_banner, QStringLiteral("Monitoring"));
     CreateList();
     CreateButtons();
-    m_pane =
-        new DetailsPane(services.files, services.rules, services.icons, std::move(services.iphDNS), m_banner);
+    m_pane = new DetailsPane(services.files, services.attemptsOf, services.icons, std::move(services.iphDNS),
+                             m_banner);
     m_pane->move(kPaneOrigin);
     // The question names a file, which may carry control characters.
     m_actions.AskYesNo = [this](const QString& question) {
@@ -239,10 +238,9 @@ void MonitoringPage::Ping(const MonitorRow& row)
 {
     const QString address = QString::fromStdString(FormatIPv4(row.endpoints.remoteAddr));
     QPointer<MonitoringPage> self(this);
-    EchoService* echo = &m_echo;
     // An echo waits up to half a second for its reply: never on the UI thread.
-    m_pool.start([self, echo, address] {
-        const std::optional<QString> text = ModWsk::PingIP(*echo, address);
+    m_pool.start([self, ping = m_pingAddress, address] {
+        const std::optional<QString> text = ping ? ping(address) : std::nullopt;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, text] {

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -17,12 +18,10 @@ class QTreeWidgetItem;
 
 namespace qb {
 
-class CDictionary;
 class DetailsPane;
-class EchoService;
 class FileInfoSource;
+class HostNames;
 class ProgramIcons;
-class RuleStore;
 class UserControl2;
 class UserControl7;
 
@@ -30,11 +29,13 @@ class UserControl7;
 struct MonitoringServices {
     TcpTableSource& tcpTable;
     ProcessTerminator& terminator;
-    EchoService& echo;
     FileInfoSource& files;
-    RuleStore& rules;
     ProgramIcons& icons;
-    std::function<CDictionary&()> iphDNS; // the main window's name cache, created on first use
+    std::function<HostNames&()> iphDNS; // the main window's name cache, created on first use
+    // The attempts count of a program's rule, or nothing when it has none.
+    std::function<std::optional<int32_t>(const QString& path)> attemptsOf;
+    // Pings an address and returns the text to show, or nothing; it blocks, so it runs on a worker.
+    std::function<std::optional<QString>(const QString& address)> ping;
 };
 
 // A widget of kPageSize whose banner fills it and carries the title "Monitoring". Rows come from the monitor
@@ -96,7 +97,7 @@ private:
     void Ping(const MonitorRow& row);
     const MonitorRow* SelectedRow() const;
 
-    EchoService& m_echo;
+    std::function<std::optional<QString>(const QString&)> m_pingAddress;
     ProgramIcons& m_icons;
     ConnectionActions m_actions;
     std::vector<MonitorRow> m_rows;

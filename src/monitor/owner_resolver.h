@@ -1,6 +1,6 @@
 #pragma once
 // Names the owner of every monitored connection and hands each one to the access decision.
-#include "monitor/tcp_table.h"
+#include "base/tcp_table.h"
 #include "platform/process_source.h"
 
 #include <cstdint>

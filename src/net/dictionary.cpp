@@ -1,8 +1,8 @@
 #include "net/dictionary.h"
 
+#include "base/settings_store.h"
+#include "base/stored_number.h"
 #include "net/host_lookup.h"
-#include "shell/settings_store.h"
-#include "shell/stored_number.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,7 +38,7 @@ bool Writable(const QString& text)
 
 CDictionary::CDictionary(SettingsStore& settings, HostLookup& lookup, const QString& programFolder,
                          QObject* parent)
-    : QObject(parent), m_lookup(lookup)
+    : HostNames(parent), m_lookup(lookup)
 {
     m_maxSize = ClampedWhole(LeadingNumber(settings.Get(kFirewallApplication, kSection, "MaxSize", "100")), 0,
                              kMaxSizeLimit);

@@ -1,8 +1,9 @@
 #pragma once
 // The host-name cache: remote IPv4 addresses to host names for display, preloaded from "cache.ini" and
 // bounded by the "Cache" setting MaxSize. UI thread only.
+#include "base/host_names.h"
+
 #include <QHash>
-#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -21,7 +22,7 @@ class SettingsStore;
 // Failures to create or read the files leave the cache with what was read so far.
 // The entries keep their insertion order, which is also the order of eviction (newest first).
 // `settings` is read only while constructing; `lookup` must outlive the cache.
-class CDictionary : public QObject {
+class CDictionary : public HostNames {
     Q_OBJECT
 public:
     CDictionary(SettingsStore& settings, HostLookup& lookup, const QString& programFolder,
@@ -30,7 +31,7 @@ public:
     // The cached name of `address`, at once. On a miss it returns the address text and starts a look-up
     // (one per address at a time); its answer is cached (the address itself when it failed), entries
     // beyond MaxSize are evicted newest first, and HostNameResolved reports the answer.
-    QString CheckDictionary(const QString& address);
+    QString CheckDictionary(const QString& address) override;
 
     // Rewrites the cache file from the entries, in order, through a temporary file and a rename. Entries
     // that cannot be written so as to read back the same (a comma, CR, LF or NUL in them, a leading blank)
@@ -41,9 +42,6 @@ public:
     QString FileName() const { return m_fileName; }
     QStringList Addresses() const { return m_order; }
     std::optional<QString> Cached(const QString& address) const;
-
-signals:
-    void HostNameResolved(const QString& address, const QString& name);
 
 private:
     void Load();

@@ -1,6 +1,6 @@
 #include "shell/avi_player_widget.h"
 
-#include "shell/avi_reader.h"
+#include "clip/avi_reader.h"
 
 #include <QFile>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 // Plays an AVI clip from a file in a loop, like the animation control of a splash.
-#include "shell/avi_clip.h"
+#include "clip/avi_clip.h"
 
 #include <QImage>
 #include <QTimer>

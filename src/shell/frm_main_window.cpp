@@ -1,5 +1,6 @@
 #include "shell/frm_main_window.h"
 
+#include "base/settings_store.h"
 #include "control/applications_page.h"
 #include "control/frm_attempt_window.h"
 #include "control/prompt_list_window.h"
@@ -14,12 +15,12 @@
 #include "monitor/monitoring_page.h"
 #include "monitor/online_check.h"
 #include "net/dictionary.h"
+#include "net/mod_wsk.h"
 #include "net/threaded_host_lookup.h"
 #include "platform/platform.h"
 #include "shell/navigation_pane.h"
 #include "shell/options_page.h"
 #include "shell/program_folder.h"
-#include "shell/settings_store.h"
 #include "traffic/data_transfer_page.h"
 #include "traffic/picture_surface_widget.h"
 
@@ -53,7 +54,7 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
               TransferMeterHooks{
                   [this](int status) { m_options->SetActivityStatus(static_cast<qint16>(status)); },
                   [this] { return m_settings.Get(kApplicationTitle, "Setting", "Connection", "0").toInt(); },
-                  [this] { Timer1.stop(); }, [this] { Timer1.start(); }, [this] { Timer2.start(); }}),
+                  [this] { Timer1.stop(); }, [this] { Timer1.start(); }}),
       m_monitor(m_table, m_resolver, *platform.processes,
                 MonitorHooks{[this] { return m_unloaded; }, [this] { close(); },
                              [this](const QString& tip) {
@@ -104,10 +105,19 @@ void FrmMain::CreatePages()
     m_dataTransfer = new DataTransferPage(this);
     m_options = new OptionsPage(this);
     m_applications = new ApplicationsPage(*m_rules, this);
-    m_monitoring = new MonitoringPage(
-        MonitoringServices{*m_platform.tcpTable, *m_platform.terminator, *m_platform.echo, *m_platform.files,
-                           *m_rules, m_icons, [this]() -> CDictionary& { return iphDNS(); }},
-        this);
+    m_monitoring =
+        new MonitoringPage(MonitoringServices{*m_platform.tcpTable, *m_platform.terminator, *m_platform.files,
+                                              m_icons, [this]() -> HostNames& { return iphDNS(); },
+                                              [this](const QString& path) -> std::optional<int32_t> {
+                                                  const int16_t rule = m_rules->CheckProgramID(path);
+                                                  if (rule == -1)
+                                                      return std::nullopt;
+                                                  return m_rules->Rule(rule).Attempts;
+                                              },
+                                              [echo = m_platform.echo.get()](const QString& address) {
+                                                  return ModWsk::PingIP(*echo, address);
+                                              }},
+                           this);
     m_monitoring->AskYesNo = [this](const QString& question) { return AskYesNo(question); };
     m_monitoring->ShowMessage = [this](const QString& text) { ShowMessage(text); };
     for (QWidget* page : {static_cast<QWidget*>(m_dataTransfer), static_cast<QWidget*>(m_options),

@@ -2,12 +2,12 @@
 // The main window: the composition root of the running program. It owns the logic objects (connection
 // table, owner resolution, rule store, access control, freezer, host-name cache, interface table, meter,
 // graph) and the pages, drives them with its timers, and offers the public names other windows use.
+#include "base/program_icons_gui.h"
+#include "base/tcp_table.h"
 #include "control/access_control.h"
 #include "control/process_freezer.h"
 #include "monitor/connection_monitor.h"
 #include "monitor/owner_resolver.h"
-#include "monitor/program_icons_gui.h"
-#include "monitor/tcp_table.h"
 #include "traffic/class1_widget.h"
 #include "traffic/ip_helper.h"
 #include "traffic/transfer_meter.h"

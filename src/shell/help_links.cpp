@@ -104,12 +104,6 @@ void HelpLinks::About() const
         m_openUrl(AboutUrl());
 }
 
-void HelpLinks::ProgramRulesPage() const
-{
-    if (m_openUrl)
-        m_openUrl(ProgramRulesUrl());
-}
-
 QUrl HelpLinks::HelpUrl() const
 {
     return QUrl::fromLocalFile(m_settings.helpFile);
@@ -123,11 +117,6 @@ QUrl HelpLinks::HomepageUrl() const
 QUrl HelpLinks::AboutUrl() const
 {
     return VendorPage(QStringLiteral("/content/view/36/63/"));
-}
-
-QUrl HelpLinks::ProgramRulesUrl() const
-{
-    return VendorPage(QStringLiteral("/content/view/63/63/"));
 }
 
 QUrl HelpLinks::VendorPage(const QString& path) const

@@ -36,13 +36,10 @@ public:
     void HelpTopics() const;
     void VisitHomepage() const;
     void About() const;
-    // The page the Applications page's "Allow" and "Block" buttons open.
-    void ProgramRulesPage() const;
 
     QUrl HelpUrl() const;
     QUrl HomepageUrl() const;
     QUrl AboutUrl() const;
-    QUrl ProgramRulesUrl() const;
 
 private:
     QUrl VendorPage(const QString& path) const;

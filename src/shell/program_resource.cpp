@@ -1,6 +1,6 @@
 #include "shell/program_resource.h"
 
-#include "shell/splash_clip_data.h"
+#include "clip/splash_clip_data.h"
 
 #include <QFile>
 

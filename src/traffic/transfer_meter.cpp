@@ -1,6 +1,6 @@
 #include "traffic/transfer_meter.h"
 
-#include "monitor/text_format.h"
+#include "base/text_format.h"
 
 #include <QLocale>
 
@@ -279,13 +279,6 @@ void TransferMeter::Watchdog()
     }
     m_maxDownload = 0;
     m_maxUpload = 0;
-}
-
-void TransferMeter::NoteOnline(bool online)
-{
-    if (online && !m_timer2Started && m_hooks.StartTimer2)
-        m_hooks.StartTimer2();
-    m_timer2Started = online;
 }
 
 void TransferMeter::LoadConnectionList()

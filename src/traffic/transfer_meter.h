@@ -59,7 +59,6 @@ struct TransferMeterHooks {
     std::function<int()> ReadConnectionSetting;        // stored "Connection" position; 0 when missing
     std::function<void()> StopTimer1;
     std::function<void()> StartTimer1;
-    std::function<void()> StartTimer2;
 };
 
 // The transfer meter: `tmrUpdate`'s tick, `Timer2`'s activity tick and `Timer11`'s watchdog. Rates are
@@ -84,8 +83,6 @@ public:
     // The watchdog: clears the maxima, or stops Timer1 when nothing was received since the last clear.
     // A meter tick that sees bytes received or sent starts Timer1 again.
     void Watchdog();
-    // The online state as the monitor sees it; starts Timer2 whenever the machine comes online.
-    void NoteOnline(bool online);
 
     // Fills the list from a fresh snapshot and selects the stored position (start-up).
     void LoadConnectionList();
@@ -129,7 +126,6 @@ private:
     int64_t m_activityPrevSent = 0;
 
     bool m_timer1Stopped = false;
-    bool m_timer2Started = false;
 };
 
 // Number patterns of the page, with the default QLocale's separators and rounding half away from zero.

@@ -1,6 +1,8 @@
 #pragma once
 // Access control on the fake platform: a rule store in a private settings folder, the connection table,
 // counted thread suspension and the desktop's processes.
+#include "base/settings_store.h"
+#include "base/tcp_table.h"
 #include "control/access_control.h"
 #include "control/applications_model.h"
 #include "control/process_freezer.h"
@@ -8,8 +10,6 @@
 #include "fakes/fake_desktop_processes.h"
 #include "fakes/fake_tcp_table.h"
 #include "fakes/fake_thread_control.h"
-#include "monitor/tcp_table.h"
-#include "shell/settings_store.h"
 #include "support/temp_home.h"
 
 #include <arpa/inet.h>

@@ -1,3 +1,4 @@
+#include "base/program_icons_gui.h"
 #include "control/control_world.h"
 #include "control/frm_attempt_window.h"
 #include "control/prompt_list_window.h"
@@ -5,10 +6,8 @@
 #include "controls/images/given_images.h"
 #include "controls/picture_box.h"
 #include "controls/user_control7.h"
-#include "fakes/fake_host_lookup.h"
+#include "fakes/fake_host_names.h"
 #include "monitor/monitoring_fixture.h"
-#include "monitor/program_icons_gui.h"
-#include "net/dictionary.h"
 #include "support/pointer.h"
 #include "support/wait_until.h"
 
@@ -28,9 +27,7 @@ using test::ControlWorld;
 
 class FrmAttemptTest : public ::testing::Test, protected ControlWorld {
 protected:
-    FrmAttemptTest()
-        : folder(MadeFolder(home.Path() + "/app/")), iphDNS(*settings, lookup, folder),
-          icons({home.Path() + "/apps"}), prompts(Services())
+    FrmAttemptTest() : icons({home.Path() + "/apps"}), prompts(Services())
     {
         QIcon::setThemeSearchPaths({"/usr/share/icons"});
         QIcon::setThemeName("Adwaita");
@@ -46,12 +43,9 @@ protected:
         access.CheckPrograms("/usr/bin/curl", 4);
         return prompts.Latest();
     }
-    static QString MadeFolder(const QString& path) { return QDir().mkpath(path) ? path : QString(); }
     static void DeleteClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    QString folder;
-    test::FakeHostLookup lookup;
-    CDictionary iphDNS;
+    test::FakeHostNames iphDNS;
     ProgramIcons icons;
     PromptList prompts;
 };
@@ -78,9 +72,9 @@ TEST_F(FrmAttemptTest, APromptIsAnOnTopWindowOfItsOwnShowingItsDetailsAtOnce)
               QStringList({"Program: curl", "Path: /usr/bin/curl", "Local Port: 40000", "Remote Port: 80",
                            "Remote Host: 93.184.216.34 (93.184.216.34)"}));
     iphDNS.CheckDictionary("10.9.9.9");
-    ASSERT_TRUE(lookup.Release("10.9.9.9", "other.example"));
+    ASSERT_TRUE(iphDNS.Release("10.9.9.9", "other.example"));
     EXPECT_EQ(prompt->DetailLines()[4], "Remote Host: 93.184.216.34 (93.184.216.34)");
-    ASSERT_TRUE(lookup.Release("93.184.216.34", "example.com"));
+    ASSERT_TRUE(iphDNS.Release("93.184.216.34", "example.com"));
     EXPECT_EQ(prompt->DetailLines()[4], "Remote Host: 93.184.216.34 (example.com)");
 
     const QImage band = ImageStringToImage(QLatin1StringView(images::kPromptBand));
@@ -94,7 +88,7 @@ TEST_F(FrmAttemptTest, OutsideTextIsPlainWithControlCharactersEscaped)
 {
     Connect(4, 100);
     access.CheckPrograms("/tmp/<b>x\nRemote Port: 1", 4);
-    lookup.Release("93.184.216.34", "<i>evil</i>\r");
+    iphDNS.Release("93.184.216.34", "<i>evil</i>\r");
     const frmAttempt* prompt = prompts.Latest();
     EXPECT_EQ(prompt->DetailLines()[0], "Program: <b>x\\x0ARemote Port: 1");
     EXPECT_EQ(prompt->DetailLines()[4], "Remote Host: 93.184.216.34 (<i>evil</i>\\x0D)");

@@ -1,7 +1,7 @@
 #pragma once
 // Starting the real program for an end-to-end test: a private home, and an allow rule for this test
 // binary, which holds the local server's sockets and would otherwise be frozen by the program too.
-#include "shell/settings_store.h"
+#include "base/settings_store.h"
 
 #include <QDir>
 #include <QFile>

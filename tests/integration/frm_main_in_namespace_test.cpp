@@ -1,12 +1,12 @@
 // The main window on the real platform inside a private network namespace: a child's connection reaches
 // the Monitoring list under its program's name, and a blocked program's connection is reset by the polls
 // while the listener it reached keeps working.
+#include "base/settings_store.h"
 #include "control/rule_store.h"
 #include "integration/loopback.h"
 #include "monitor/monitoring_page.h"
 #include "platform/linux/linux_platform.h"
 #include "shell/frm_main_window.h"
-#include "shell/settings_store.h"
 #include "support/net_namespace.h"
 #include "support/temp_home.h"
 

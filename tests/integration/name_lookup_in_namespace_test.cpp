@@ -1,10 +1,10 @@
 // Reverse look-ups through the system resolver, inside a namespace that holds only loopback: a name from
 // the hosts file is found, and a DNS query has nowhere to go, so it fails at once.
+#include "base/settings_store.h"
 #include "net/dictionary.h"
 #include "net/mod_wsk.h"
 #include "net/threaded_host_lookup.h"
 #include "platform/linux/getnameinfo_resolver.h"
-#include "shell/settings_store.h"
 #include "support/net_namespace.h"
 #include "support/temp_home.h"
 #include "support/wait_until.h"

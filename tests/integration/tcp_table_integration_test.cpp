@@ -1,6 +1,6 @@
+#include "base/tcp_table.h"
 #include "integration/loopback.h"
 #include "monitor/owner_resolver.h"
-#include "monitor/tcp_table.h"
 #include "platform/linux/process_source_linux.h"
 #include "platform/linux/tcp_table_linux.h"
 #include "support/net_namespace.h"

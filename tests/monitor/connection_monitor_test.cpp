@@ -1,6 +1,8 @@
+#include "fakes/fake_connectivity.h"
 #include "fakes/fake_process_source.h"
 #include "fakes/fake_tcp_table.h"
 #include "monitor/connection_monitor.h"
+#include "monitor/online_check.h"
 
 #include <gtest/gtest.h>
 
@@ -178,6 +180,18 @@ TEST_F(ConnectionMonitorTest, AnUnloadedWindowRefreshesNothingAndARefreshInProgr
     monitor.RefreshList();
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(unloads, 1);
+}
+
+TEST(OnlineCheckTest, OnlineFollowsTheConnectionAndProxyOnlyItsFlag)
+{
+    test::FakeConnectivity connectivity;
+    EXPECT_FALSE(IsOnline(connectivity));
+    connectivity.state = {true, ConnectedState::kLan};
+    EXPECT_TRUE(IsOnline(connectivity));
+    EXPECT_FALSE(IsProxy(connectivity));
+    connectivity.state = {false, ConnectedState::kProxy}; // the flag counts even when offline
+    EXPECT_FALSE(IsOnline(connectivity));
+    EXPECT_TRUE(IsProxy(connectivity));
 }
 
 } // namespace

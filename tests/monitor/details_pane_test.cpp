@@ -13,7 +13,7 @@ using test::WaitUntil;
 
 class DetailsPaneTest : public test::MonitoringFixture {
 protected:
-    DetailsPane pane{files, rules, *icons, Dictionary()};
+    DetailsPane pane{files, AttemptsOf(), *icons, Dictionary()};
 
     QStringList Lines() const
     {
@@ -36,7 +36,7 @@ TEST_F(DetailsPaneTest, AClickFillsEveryCaptionedLineAndTheHostNameAndIconFillIn
                                     "Remote Port: ", "Attempts: ", "Version: "}));
     EXPECT_FALSE(pane.Label7(7)->isVisibleTo(&pane));
     EXPECT_EQ(dictionaryUses, 0); // the cache is made on first use only
-    AddRule(kCurl, 3);
+    attempts[kCurl] = 3;
     pane.ShowConnection(MakeRow(4, kCurl, 42, 5000, "10.0.0.5", 80));
     EXPECT_NE(PixmapCentre(pane.Pic32()->pixmap()), QColor(Qt::red)); // the generic icon meanwhile
     EXPECT_EQ(pane.Picture2()->text(), "Please Wait...");
@@ -48,7 +48,7 @@ TEST_F(DetailsPaneTest, AClickFillsEveryCaptionedLineAndTheHostNameAndIconFillIn
     EXPECT_TRUE(pane.Label7(7)->isVisibleTo(&pane));
     EXPECT_TRUE(pane.Picture3()->isVisibleTo(&pane));
 
-    ASSERT_TRUE(lookup.Release("10.0.0.5", "server.example"));
+    ASSERT_TRUE(dictionary->Release("10.0.0.5", "server.example"));
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: server.example (10.0.0.5)");
     ASSERT_TRUE(WaitUntil([&] { return PixmapCentre(pane.Pic32()->pixmap()) == QColor(Qt::red); },
                           std::chrono::seconds(5)));
@@ -59,9 +59,9 @@ TEST_F(DetailsPaneTest, ANameThatArrivesAfterAnotherRowWasClickedLeavesThatRowsL
 {
     Click(MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 80));
     Click(MakeRow(1, kCurl, 42, 5001, "10.0.0.6", 443));
-    ASSERT_TRUE(lookup.Release("10.0.0.5", "first.example"));
+    ASSERT_TRUE(dictionary->Release("10.0.0.5", "first.example"));
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: 10.0.0.6 (10.0.0.6)");
-    ASSERT_TRUE(lookup.Release("10.0.0.6", "second.example"));
+    ASSERT_TRUE(dictionary->Release("10.0.0.6", "second.example"));
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: second.example (10.0.0.6)");
     Click(MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 80)); // cached now: at once
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: first.example (10.0.0.5)");
@@ -71,7 +71,7 @@ TEST_F(DetailsPaneTest, ANameThatArrivesAfterAnotherRowWasClickedLeavesThatRowsL
 // icon, version and size of the program shown before.
 TEST_F(DetailsPaneTest, TheNextRowReplacesEveryFactOfThePreviousProgram)
 {
-    AddRule(kCurl, 1);
+    attempts[kCurl] = 1;
     ASSERT_TRUE(WaitForIcon(kCurl));
     const struct {
         MonitorRow row;
@@ -119,7 +119,7 @@ TEST_F(DetailsPaneTest, OutsideTextIsShownPlainWithControlCharactersEscaped)
     EXPECT_EQ(pane.Label7(1)->textFormat(), Qt::PlainText);
     EXPECT_EQ(pane.Label7(1)->text(), "Path: /tmp/<i>x\\x0AEvil");
     EXPECT_EQ(pane.Label7(0)->text(), "Name: <i>x\\x0AEvil");
-    ASSERT_TRUE(lookup.Release("10.0.0.5", "a\x1b[2Jb"));
+    ASSERT_TRUE(dictionary->Release("10.0.0.5", "a\x1b[2Jb"));
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: a\\x1B[2Jb (10.0.0.5)");
 }
 

@@ -1,14 +1,11 @@
 #pragma once
-// What the Monitoring page and its details pane stand on, in memory: fake files, a rule store and a name
-// cache in a private home, fake look-ups, and program icons from a private desktop entry (curl's icon is
+// What the Monitoring page and its details pane stand on, in memory: fake files, attempts counts, a name
+// cache whose look-ups the test answers, and program icons from a private desktop entry (curl's icon is
 // plain red once it has been found).
-#include "control/rule_store.h"
+#include "base/program_icons_gui.h"
 #include "fakes/fake_file_info.h"
-#include "fakes/fake_host_lookup.h"
+#include "fakes/fake_host_names.h"
 #include "monitor/connection_monitor.h"
-#include "monitor/program_icons_gui.h"
-#include "net/dictionary.h"
-#include "shell/settings_store.h"
 #include "support/temp_home.h"
 #include "support/wait_until.h"
 
@@ -64,11 +61,9 @@ inline void WriteRedIconEntry(const QString& folder, const QString& program)
 class MonitoringFixture : public ::testing::Test {
 protected:
     TempHome home;
-    SettingsStore settings;
-    RuleStore rules{settings, {}};
-    FakeHostLookup lookup;
     FakeFileInfo files;
-    std::unique_ptr<CDictionary> dictionary;
+    QHash<QString, int32_t> attempts; // the programs with a rule, and their attempts counts
+    std::unique_ptr<FakeHostNames> dictionary;
     std::unique_ptr<ProgramIcons> icons;
     int dictionaryUses = 0;
 
@@ -82,23 +77,22 @@ protected:
     }
 
     // The cache is made on first use, as the main window's is.
-    std::function<CDictionary&()> Dictionary()
+    std::function<HostNames&()> Dictionary()
     {
-        return [this]() -> CDictionary& {
+        return [this]() -> HostNames& {
             ++dictionaryUses;
             if (!dictionary)
-                dictionary = std::make_unique<CDictionary>(settings, lookup, home.Path() + "/");
+                dictionary = std::make_unique<FakeHostNames>();
             return *dictionary;
         };
     }
-    // A blocking rule for `path` that has seen `attempts` connections.
-    void AddRule(const QString& path, int attempts)
+    std::function<std::optional<int32_t>(const QString&)> AttemptsOf()
     {
-        ASSERT_TRUE(rules.AddProgram(path, 0));
-        rules.UpdatePrograms();
-        const int slot = rules.CheckProgramID(path);
-        for (int i = 0; i < attempts; ++i)
-            rules.CountAttempt(slot);
+        return [this](const QString& path) -> std::optional<int32_t> {
+            if (const auto it = attempts.constFind(path); it != attempts.constEnd())
+                return *it;
+            return std::nullopt;
+        };
     }
     bool WaitForIcon(const QString& path)
     {

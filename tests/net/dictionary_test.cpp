@@ -1,6 +1,6 @@
+#include "base/settings_store.h"
 #include "fakes/fake_host_lookup.h"
 #include "net/dictionary.h"
-#include "shell/settings_store.h"
 #include "support/temp_home.h"
 
 #include <QDir>
@@ -81,7 +81,8 @@ TEST_F(DictionaryTest, AFifoAsTheCacheFileDoesNotHangTheLoad)
     SetCache("Filename", fifo);
     const auto start = std::chrono::steady_clock::now();
     const auto dictionary = Make();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)); // a FIFO would block for good
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(10)); // a FIFO would block for good
     EXPECT_TRUE(dictionary->Addresses().isEmpty());
 }
 

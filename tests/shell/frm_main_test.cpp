@@ -1,5 +1,6 @@
 // The main window put together on the fake platform: navigation, the switches, a refresh reaching the
 // access decision and the prompt, the meter reaching its page.
+#include "base/settings_store.h"
 #include "control/applications_page.h"
 #include "control/prompt_list_window.h"
 #include "control/rule_store.h"
@@ -10,7 +11,6 @@
 #include "shell/frm_main_window.h"
 #include "shell/navigation_pane.h"
 #include "shell/options_page.h"
-#include "shell/settings_store.h"
 #include "support/temp_home.h"
 #include "traffic/data_transfer_page.h"
 

@@ -1,7 +1,7 @@
+#include "clip/splash_clip_data.h"
 #include "fakes/fake_step_clock.h"
 #include "shell/avi_player_widget.h"
 #include "shell/frm_splash_window.h"
-#include "shell/splash_clip_data.h"
 #include "support/wait_until.h"
 
 #include <QFile>

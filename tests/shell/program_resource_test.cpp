@@ -1,5 +1,5 @@
+#include "clip/splash_clip_data.h"
 #include "shell/program_resource.h"
-#include "shell/splash_clip_data.h"
 
 #include <QDir>
 #include <QFile>

@@ -119,16 +119,5 @@ TEST_F(TransferMeterTest, TypeLabelShowsTheSelectedDescriptionAndKeepsItWithoutA
     EXPECT_EQ(meter.Labels().lblRecv, "3 KB"); // the rest of the tick still runs
 }
 
-TEST_F(TransferMeterTest, Timer2StartsEachTimeTheMachineComesOnline)
-{
-    meter.NoteOnline(false);
-    meter.NoteOnline(true);
-    meter.NoteOnline(true);
-    EXPECT_EQ(timer2Starts, 1);
-    meter.NoteOnline(false);
-    meter.NoteOnline(true);
-    EXPECT_EQ(timer2Starts, 2);
-}
-
 } // namespace
 } // namespace qb

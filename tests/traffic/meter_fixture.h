@@ -42,10 +42,9 @@ protected:
     std::vector<int> states;
     int timer1Stops = 0;
     int timer1Starts = 0;
-    int timer2Starts = 0;
     TransferMeter meter{helper,
                         {[this](int state) { states.push_back(state); }, [this] { return storedConnection; },
-                         [this] { ++timer1Stops; }, [this] { ++timer1Starts; }, [this] { ++timer2Starts; }},
+                         [this] { ++timer1Stops; }, [this] { ++timer1Starts; }},
                         [this] { return now; }};
 
     void SetUp() override

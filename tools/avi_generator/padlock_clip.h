@@ -1,7 +1,7 @@
 #pragma once
 // Draws the splash animation: a gold padlock with a highlight sweeping across it, on a white background
 // that the player keys out.
-#include "shell/avi_clip.h"
+#include "clip/avi_clip.h"
 
 namespace qb::tools {
 

@@ -2,6 +2,7 @@
 // into PNG files for the documentation. Settings go to a temporary folder, never to the user's own.
 // Usage: window_screenshots <folder>   writes data_transfer.png, options.png, applications.png,
 //        monitoring.png and prompt.png into <folder>.
+#include "base/settings_store.h"
 #include "control/frm_attempt_window.h"
 #include "control/prompt_list_window.h"
 #include "control/rule_store.h"
@@ -11,7 +12,6 @@
 #include "monitor/monitoring_page.h"
 #include "shell/frm_main_window.h"
 #include "shell/navigation_pane.h"
-#include "shell/settings_store.h"
 #include "window_screenshots/screenshot_scene.h"
 
 #include <QApplication>

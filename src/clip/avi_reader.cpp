@@ -1,4 +1,4 @@
-#include "shell/avi_reader.h"
+#include "clip/avi_reader.h"
 
 #include <algorithm>
 #include <cstring>

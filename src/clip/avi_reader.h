@@ -1,7 +1,7 @@
 #pragma once
 // Reads the AVI files our clip generator writes: a RIFF "AVI " file whose first video stream has 8-bit
 // palette frames, uncompressed or RLE8 (delta codes included). Nothing else of the format is supported.
-#include "shell/avi_clip.h"
+#include "clip/avi_clip.h"
 
 #include <cstdint>
 #include <optional>

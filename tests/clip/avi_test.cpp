@@ -1,6 +1,6 @@
-#include "shell/avi_reader.h"
-#include "shell/avi_writer.h"
-#include "shell/splash_clip_data.h"
+#include "clip/avi_reader.h"
+#include "clip/avi_writer.h"
+#include "clip/splash_clip_data.h"
 
 #include <QDir>
 #include <QFile>
@@ -221,7 +221,7 @@ TEST(AviTest, RandomlyDamagedClipsNeverCrashTheReader)
     EXPECT_GT(refused, 0);
 }
 
-#if defined(QB_AVI_GENERATOR) && defined(QB_SHELL_SOURCE_DIR)
+#if defined(QB_AVI_GENERATOR) && defined(QB_CLIP_SOURCE_DIR)
 TEST(AviTest, CommittedClipIsWhatTheGeneratorWrites)
 {
     QTemporaryDir out;
@@ -232,10 +232,10 @@ TEST(AviTest, CommittedClipIsWhatTheGeneratorWrites)
     ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
     QFile fresh(out.filePath(QStringLiteral("splash_clip_data.cpp")));
     QFile committed(
-        QDir(QStringLiteral(QB_SHELL_SOURCE_DIR)).filePath(QStringLiteral("splash_clip_data.cpp")));
+        QDir(QStringLiteral(QB_CLIP_SOURCE_DIR)).filePath(QStringLiteral("splash_clip_data.cpp")));
     ASSERT_TRUE(fresh.open(QIODevice::ReadOnly));
     ASSERT_TRUE(committed.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(fresh.readAll() == committed.readAll()) << "src/shell/splash_clip_data.cpp is out of date";
+    EXPECT_TRUE(fresh.readAll() == committed.readAll()) << "src/clip/splash_clip_data.cpp is out of date";
 }
 #endif
 

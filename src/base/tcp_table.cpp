@@ -1,4 +1,4 @@
-#include "monitor/tcp_table.h"
+#include "base/tcp_table.h"
 
 #include <arpa/inet.h>
 

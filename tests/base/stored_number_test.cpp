@@ -1,4 +1,4 @@
-#include "shell/stored_number.h"
+#include "base/stored_number.h"
 
 #include <QString>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/avi_writer.h"
+#include "clip/avi_writer.h"
 
 #include <algorithm>
 #include <cstddef>

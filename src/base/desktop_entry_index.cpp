@@ -1,4 +1,4 @@
-#include "monitor/desktop_entry_index.h"
+#include "base/desktop_entry_index.h"
 
 #include <QDirIterator>
 #include <QFile>

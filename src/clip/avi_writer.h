@@ -1,7 +1,7 @@
 #pragma once
 // Writes an AVI file with one video stream of 8-bit palette frames. Used by the clip generator and by
 // tests that need files of their own.
-#include "shell/avi_clip.h"
+#include "clip/avi_clip.h"
 
 #include <cstdint>
 #include <vector>

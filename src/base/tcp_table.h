@@ -1,7 +1,7 @@
 #pragma once
 // The connection table: the last fetched snapshot and the fixed slots every other part names
 // connections by.
-#include "monitor/connection_record.h"
+#include "base/connection_record.h"
 #include "platform/tcp_table_source.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 // Program icons for the connection list (16 x 16), the details pane and the prompt (32 x 32).
-#include "monitor/desktop_entry_index.h"
+#include "base/desktop_entry_index.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,5 +1,5 @@
+#include "base/tcp_table.h"
 #include "fakes/fake_tcp_table.h"
-#include "monitor/tcp_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "monitor/desktop_entry_index.h"
+#include "base/desktop_entry_index.h"
+#include "base/program_icons_gui.h"
 #include "monitor/monitoring_fixture.h"
-#include "monitor/program_icons_gui.h"
 #include "support/wait_until.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "shell/settings_store.h"
+#include "base/settings_store.h"
 #include "support/temp_home.h"
 
 #include <QDir>

@@ -1,7 +1,5 @@
-#include "fakes/fake_connectivity.h"
+#include "base/text_format.h"
 #include "fakes/fake_file_info.h"
-#include "monitor/online_check.h"
-#include "monitor/text_format.h"
 
 #include <gtest/gtest.h>
 
@@ -56,18 +54,6 @@ TEST(TextFormatTest, TrimNullAndProgramNameCutAtTheirSeparators)
     EXPECT_EQ(ProgramName("/usr/lib/firefox/firefox"), "firefox");
     EXPECT_EQ(ProgramName("firefox"), "firefox");
     EXPECT_EQ(ProgramName("/usr/bin/"), "");
-}
-
-TEST(OnlineCheckTest, OnlineFollowsTheConnectionAndProxyOnlyItsFlag)
-{
-    test::FakeConnectivity connectivity;
-    EXPECT_FALSE(IsOnline(connectivity));
-    connectivity.state = {true, ConnectedState::kLan};
-    EXPECT_TRUE(IsOnline(connectivity));
-    EXPECT_FALSE(IsProxy(connectivity));
-    connectivity.state = {false, ConnectedState::kProxy}; // the flag counts even when offline
-    EXPECT_FALSE(IsOnline(connectivity));
-    EXPECT_TRUE(IsProxy(connectivity));
 }
 
 } // namespace

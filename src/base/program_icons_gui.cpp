@@ -1,4 +1,4 @@
-#include "monitor/program_icons_gui.h"
+#include "base/program_icons_gui.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
