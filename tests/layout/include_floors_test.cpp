@@ -65,8 +65,9 @@ TEST(IncludeFloorsTest, EveryIncludeOfSrcStaysOnItsFloor)
         std::string line;
         std::smatch match;
         while (std::getline(in, line)) {
-            if (std::regex_search(line, match, include) && fs::is_directory(src / match[1].str()))
+            if (std::regex_search(line, match, include) && fs::is_directory(src / match[1].str())) {
                 EXPECT_TRUE(MayInclude(folder, match[1].str())) << relative.string() << ": " << line;
+            }
         }
     }
     EXPECT_GT(files, 100);
