@@ -1,6 +1,6 @@
 #include "base/desktop_entry_index.h"
 #include "base/program_icons_gui.h"
-#include "monitor/monitoring_fixture.h"
+#include "base/red_icon.h"
 #include "support/wait_until.h"
 
 #include <gtest/gtest.h>

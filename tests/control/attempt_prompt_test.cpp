@@ -1,9 +1,9 @@
 #include "base/program_icons_gui.h"
+#include "base/red_icon.h"
 #include "control/control_world.h"
 #include "control/frm_attempt_window.h"
 #include "control/prompt_list_window.h"
 #include "fakes/fake_host_names.h"
-#include "monitor/monitoring_fixture.h"
 #include "support/wait_until.h"
 
 #include <gtest/gtest.h>
