@@ -13,7 +13,6 @@ namespace qb {
 namespace {
 
 using namespace std::chrono_literals;
-using test::FakeNameResolver;
 using test::RunEvents;
 using test::WaitUntil;
 
@@ -21,19 +20,23 @@ constexpr uint32_t kLoopback = 0x0100007f; // 127.0.0.1
 
 class ThreadedHostLookupTest : public ::testing::Test {
 protected:
-    std::shared_ptr<FakeNameResolver> resolver = std::make_shared<FakeNameResolver>();
-    QStringList answers;
+    ThreadedHostLookupTest()
+    {
+        resolver->Answer(kLoopback, "localhost");
+        resolver->Hold(kLoopback);
+    }
     HostLookup::Done Record()
     {
         return [this](const QString& name) { answers << name; };
     }
+
+    std::shared_ptr<test::FakeNameResolver> resolver = std::make_shared<test::FakeNameResolver>();
+    QStringList answers;
 };
 
 TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndAnswersComeOnTheCallingThreadFailuresAsTheAddress)
 {
     ThreadedHostLookup lookup(resolver);
-    resolver->Answer(kLoopback, "localhost");
-    resolver->Hold(kLoopback);
     std::vector<std::thread::id> answeredOn;
     for (const char* address : {"127.0.0.1", "10.1.2.3", "no address"}) {
         lookup.Start(address, [&](const QString& name) {
@@ -45,7 +48,6 @@ TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndAnswersComeOnTheCallingThrea
     ASSERT_TRUE(WaitUntil([&] { return answers.size() == 2; }, 10s));
     answers.sort();
     EXPECT_EQ(answers, QStringList({"10.1.2.3", "no address"}));
-
     resolver->Release(kLoopback);
     ASSERT_TRUE(WaitUntil([&] { return answers.size() == 3; }, 10s));
     EXPECT_EQ(answers.back(), "localhost");
@@ -55,8 +57,6 @@ TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndAnswersComeOnTheCallingThrea
 TEST_F(ThreadedHostLookupTest, ASlowLookUpTimesOutAndItsLateAnswerIsDropped)
 {
     ThreadedHostLookup lookup(resolver, 150ms);
-    resolver->Answer(kLoopback, "localhost");
-    resolver->Hold(kLoopback);
     const auto start = std::chrono::steady_clock::now();
     lookup.Start("127.0.0.1", Record());
     ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 10s));
@@ -73,9 +73,8 @@ TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
     for (int i = 1; i <= ThreadedHostLookup::kWorkers + 2; ++i) {
         addresses << "10.0.0." + QString::number(i);
         resolver->Hold(0x0000000a | static_cast<uint32_t>(i) << 24);
+        lookup.Start(addresses.back(), Record());
     }
-    for (const QString& address : addresses)
-        lookup.Start(address, Record());
     ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 10s));
     ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 10s));
     for (int i = 1; i <= addresses.size(); ++i)
@@ -87,8 +86,6 @@ TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
 
 TEST_F(ThreadedHostLookupTest, NothingIsAnsweredAfterTheLookUpIsGone)
 {
-    resolver->Answer(kLoopback, "localhost");
-    resolver->Hold(kLoopback);
     {
         ThreadedHostLookup lookup(resolver);
         lookup.Start("127.0.0.1", Record());
