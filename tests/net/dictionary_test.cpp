@@ -70,19 +70,15 @@ TEST_F(DictionaryTest, AnUnusableFolderOrAFifoAsTheFileLeavesTheCacheEmptyAndWor
     EXPECT_EQ(lookup.started, QStringList{"1.2.3.4"});
 }
 
-TEST_F(DictionaryTest, AMissAnswersAtOnceAndStartsOneLookUpWhoseAnswerOrFailureIsCached)
+// A miss answering at once and filling in later through a real look-up is pinned by the integration tests.
+TEST_F(DictionaryTest, OneLookUpRunsPerAddressAtATimeAndAFailureIsCachedAsTheAddress)
 {
     const auto dictionary = Make();
     for (const char* address : {"9.9.9.9", "9.9.9.9", "10.1.2.3"})
         EXPECT_EQ(dictionary->CheckDictionary(address), address);
     EXPECT_EQ(lookup.started, QStringList({"9.9.9.9", "10.1.2.3"}));
-    EXPECT_TRUE(resolved.empty());
-
-    ASSERT_TRUE(lookup.Release("9.9.9.9", "dns.example"));
     ASSERT_TRUE(lookup.Fail("10.1.2.3"));
-    EXPECT_EQ(resolved, (std::vector<std::pair<QString, QString>>{{"9.9.9.9", "dns.example"},
-                                                                  {"10.1.2.3", "10.1.2.3"}}));
-    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "dns.example");
+    EXPECT_EQ(resolved, (std::vector<std::pair<QString, QString>>{{"10.1.2.3", "10.1.2.3"}}));
     EXPECT_EQ(dictionary->CheckDictionary("10.1.2.3"), "10.1.2.3");
     EXPECT_EQ(lookup.started.size(), 2);
 }
@@ -124,15 +120,9 @@ TEST_F(DictionaryTest, MaxSizeIsReadAsAWholeNumberWithin0To32767)
 
 TEST_F(DictionaryTest, LinesAreReadLenientlyAndHitsAnswerWithoutALookUp)
 {
-    TempHome::WriteAll(CacheIni(), "1.1.1.1,first\r\n"
-                                   "no comma here\r\n"
-                                   "\r\n"
-                                   "1.1.1.1,second\r\n"
-                                   "2.2.2.2,a,b,c\n"
-                                   "  3.3.3.3, \tspaced \r\n"
-                                   "4.4.4.4,\r\n"
-                                   ",nameless\r\n"
-                                   "5.5.5.5,last without line end");
+    TempHome::WriteAll(CacheIni(),
+                       "1.1.1.1,first\r\nno comma here\r\n\r\n1.1.1.1,second\r\n2.2.2.2,a,b,c\n"
+                       "  3.3.3.3, \tspaced \r\n4.4.4.4,\r\n,nameless\r\n5.5.5.5,last without line end");
     const auto dictionary = Make();
     EXPECT_EQ(dictionary->Addresses(),
               QStringList({"1.1.1.1", "2.2.2.2", "3.3.3.3", "4.4.4.4", "", "5.5.5.5"}));
@@ -149,16 +139,14 @@ TEST_F(DictionaryTest, WriteCacheWritesEveryWritableEntryInOrderAndReadsBackTheS
 {
     TempHome::WriteAll(CacheIni(), "1.1.1.1,one\r\n2.2.2.2,two words \r\n");
     const auto dictionary = Make();
-    const std::vector<std::pair<QString, QString>> answers = {{"3.3.3.3", "three"},
-                                                              {"4.4.4.4", "comma,name"},
-                                                              {"5.5.5.5", "line\nbreak"},
-                                                              {"6.6.6.6", "cr\rname"},
-                                                              {"7.7.7.7", QString("nul") + QChar(0)},
-                                                              {"8.8.8.8", " leading"},
-                                                              {"9.9.9.9", "9.9.9.9"}};
+    const std::pair<QString, QString> answers[] = {
+        {"3.3.3.3", "three"}, {"4.4.4.4", "comma,name"}, {"5.5.5.5", "line\nbreak"}, {"6.6.6.6", "cr\rname"},
+        {"7.7.7.7", "nul"},   {"8.8.8.8", " leading"},   {"9.9.9.9", "9.9.9.9"},
+    };
     for (const auto& [address, name] : answers) {
         dictionary->CheckDictionary(address);
-        ASSERT_TRUE(lookup.Release(address, name));
+        // The NUL ends "nul": a literal cannot carry it.
+        ASSERT_TRUE(lookup.Release(address, address == "7.7.7.7" ? name + QChar(0) : name));
     }
     ASSERT_TRUE(dictionary->WriteCache());
     EXPECT_EQ(TempHome::ReadAll(CacheIni()),

@@ -12,20 +12,14 @@ namespace {
 
 using test::FakeEchoService;
 
-// Echoes over real sockets, and the codes a router's answers give, are pinned by the integration tests.
-TEST(ModWskTest, EachStatusCodeHasItsFixedTextAndCodesOutsideTheTableOneText)
+// Echoes over real sockets, and the codes a router's answers give, are pinned by the integration tests;
+// the status texts are a fixed table, of which only its bounds are checked.
+TEST(ModWskTest, CodesOutsideTheStatusTableShareOneText)
 {
-    const std::pair<int32_t, const char*> cases[] = {{-1, "inet_addr: bad IP format"},
-                                                     {0, "ip success"},
-                                                     {500, "ping timeout"},
-                                                     {11001, "ip buf too_small"},
-                                                     {11023, "ip addr added"},
-                                                     {11050, "ip general failure"},
-                                                     {11255, "ip pending"}};
-    for (const auto& [code, text] : cases)
-        EXPECT_EQ(ModWsk::EchoStatusText(code), text) << code;
     for (int32_t code : {11000, 11024, 11049, 11051, 11254, 11256, 1, -2, 499, INT_MIN, INT_MAX})
         EXPECT_EQ(ModWsk::EchoStatusText(code), "unknown msg returned") << code;
+    EXPECT_EQ(ModWsk::EchoStatusText(11023), "ip addr added");
+    EXPECT_EQ(ModWsk::EchoStatusText(11255), "ip pending");
 }
 
 TEST(ModWskTest, ResolveHostNameGivesTheNameOrTheAddressAndLeavesNonAddressesAlone)
