@@ -12,6 +12,7 @@
 namespace qb {
 namespace {
 
+// Addresses and program names are pinned by the monitor tests that show them.
 TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
 {
     const std::pair<double, const char*> cases[] = {
@@ -41,8 +42,6 @@ TEST(TextFormatTest, FileVersionTextPadsMinorPartsAndShortensAZeroLowHalf)
     }
     EXPECT_EQ(FileVersionText(files, "/usr/local/bin/unpackaged"), "");
 }
-
-// Addresses, program names and interface names are pinned by the monitor and traffic tests that show them.
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
