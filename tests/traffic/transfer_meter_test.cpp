@@ -15,11 +15,13 @@ namespace {
 // Just under 2^32, so that every amount in these tests crosses the old 32-bit limit.
 constexpr uint64_t kStartReceived = 4'294'967'000ULL;
 
-InterfaceRow Row(const std::string& description, uint32_t type)
+InterfaceRow Row(const std::string& description, uint32_t type, uint64_t received = 0, uint64_t sent = 0)
 {
     InterfaceRow row;
     row.name = row.description = description;
     row.type = type;
+    row.octetsReceived = received;
+    row.octetsSent = sent;
     return row;
 }
 
@@ -30,8 +32,9 @@ struct LocalePin {
     QLocale saved;
 };
 
-// A meter on one Ethernet interface, with a fake clock and hooks that record what they are asked.
-class TransferMeterTest : public ::testing::Test {
+// The interface source with one Ethernet interface, and a meter on it with a fake clock and hooks that
+// record what they are asked.
+class TrafficTest : public ::testing::Test {
 protected:
     LocalePin localePin;
     test::FakeInterfaceTable source;
@@ -49,9 +52,7 @@ protected:
 
     void SetUp() override
     {
-        source.table.rows = {Row("eth0", 6)};
-        source.table.rows[0].octetsReceived = kStartReceived;
-        source.table.rows[0].octetsSent = 1'000'000;
+        source.table.rows = {Row("eth0", 6, kStartReceived, 1'000'000)};
         meter.LoadConnectionList();
     }
     // Moves the clock on, changes the totals by the given amounts and runs one meter tick.
@@ -64,7 +65,7 @@ protected:
     }
 };
 
-TEST_F(TransferMeterTest, TheFirstTickOnlyRecordsTheTotals)
+TEST_F(TrafficTest, TheFirstTickOnlyRecordsTheTotals)
 {
     EXPECT_FALSE(meter.MeterTick().pointAdded);
     EXPECT_EQ(labels.lblDSpeed, "0 BS ");
@@ -72,7 +73,7 @@ TEST_F(TransferMeterTest, TheFirstTickOnlyRecordsTheTotals)
     EXPECT_EQ(labels.lblType, "eth0 ");
 }
 
-TEST_F(TransferMeterTest, RatesArePerSecondOfEachTicksOwnLengthInBytesOrKbByTheByteCountShown)
+TEST_F(TrafficTest, RatesArePerSecondOfEachTicksOwnLengthInBytesOrKbByTheByteCountShown)
 {
     const struct {
         int tickMs;
@@ -91,7 +92,7 @@ TEST_F(TransferMeterTest, RatesArePerSecondOfEachTicksOwnLengthInBytesOrKbByTheB
     }
 }
 
-TEST_F(TransferMeterTest, MaximaAndAveragesArePerSecondAndANegativeAmountOnlyLowersTheAverage)
+TEST_F(TrafficTest, MaximaAndAveragesArePerSecondAndANegativeAmountOnlyLowersTheAverage)
 {
     meter.MeterTick();
     Tick(100, 1024, 0); // 10240 B/s
@@ -108,7 +109,7 @@ TEST_F(TransferMeterTest, MaximaAndAveragesArePerSecondAndANegativeAmountOnlyLow
     EXPECT_EQ(labels.lblDownloadSpeedAverage, "Average download: 0.00 Kb/S");
 }
 
-TEST_F(TransferMeterTest, TotalsAndRatesAreGroupedByTheLocaleAndRoundedHalfAwayFromZero)
+TEST_F(TrafficTest, TotalsAndRatesAreGroupedByTheLocaleAndRoundedHalfAwayFromZero)
 {
     for (const auto& [language, totals, maximum, rate] :
          {std::tuple{QLocale::C, "1,234,567 KB", "Maximum download: 1,234,567.50 Kb/S", "1234567.50 KBS "},
@@ -127,7 +128,7 @@ TEST_F(TransferMeterTest, TotalsAndRatesAreGroupedByTheLocaleAndRoundedHalfAwayF
     }
 }
 
-TEST_F(TransferMeterTest, AGraphPointIsTheAveragePer100MsInKbRoundedCutAndLiftedBy5)
+TEST_F(TrafficTest, AGraphPointIsTheAveragePer100MsInKbRoundedCutAndLiftedBy5)
 {
     // The first real tick's average is half its rate: 6141952 bytes in 100 s average 2.999 KB per 100 ms.
     const std::tuple<int, int64_t, double> cases[] = {
@@ -146,7 +147,7 @@ TEST_F(TransferMeterTest, AGraphPointIsTheAveragePer100MsInKbRoundedCutAndLifted
     }
 }
 
-TEST_F(TransferMeterTest, AQuietWatchdogStopsTimer1OnceAndTrafficEitherWayStartsItAgain)
+TEST_F(TrafficTest, AQuietWatchdogStopsTimer1OnceAndTrafficEitherWayStartsItAgain)
 {
     meter.MeterTick();
     Tick(1000, 2048, 1024);
@@ -167,7 +168,7 @@ TEST_F(TransferMeterTest, AQuietWatchdogStopsTimer1OnceAndTrafficEitherWayStarts
     EXPECT_EQ(timer1Starts, 2);
 }
 
-TEST_F(TransferMeterTest, ATickThatCannotReadTheTableOrComesWithinAMillisecondLeavesItsTrafficToTheNext)
+TEST_F(TrafficTest, ATickThatCannotReadTheTableOrComesWithinAMillisecondLeavesItsTrafficToTheNext)
 {
     meter.MeterTick();
     Tick(100, 512, 0);
@@ -187,7 +188,7 @@ TEST_F(TransferMeterTest, ATickThatCannotReadTheTableOrComesWithinAMillisecondLe
     EXPECT_EQ(labels.lblDSpeed, "512 BS ");
 }
 
-TEST_F(TransferMeterTest, TheActivityStateFollowsWhatGrewSinceTheLastActivityTick)
+TEST_F(TrafficTest, TheActivityStateFollowsWhatGrewSinceTheLastActivityTick)
 {
     meter.ActivityTick(); // the first look compares with nothing: 0
     for (const auto& [received, sent] :
@@ -199,7 +200,7 @@ TEST_F(TransferMeterTest, TheActivityStateFollowsWhatGrewSinceTheLastActivityTic
     EXPECT_EQ(states, (std::vector<int>{0, 0, 1, 2, 3, 1, 3}));
 }
 
-TEST_F(TransferMeterTest, TheActivityTickNamesTheFirstInterfacesTypeAndShowsTotalsUnlessItCannotReadThem)
+TEST_F(TrafficTest, TheActivityTickNamesTheFirstInterfacesTypeAndShowsTotalsUnlessItCannotReadThem)
 {
     meter.SetSelectedConnection(1);
     const std::pair<uint32_t, const char*> types[] = {
@@ -222,7 +223,7 @@ TEST_F(TransferMeterTest, TheActivityTickNamesTheFirstInterfacesTypeAndShowsTota
     EXPECT_EQ(states.size(), 8u);
 }
 
-TEST_F(TransferMeterTest, TheListSelectsTheStoredPositionOnlyWhenItExistsAndIsRebuiltWhenTheCountChanges)
+TEST_F(TrafficTest, TheListSelectsTheStoredPositionOnlyWhenItExistsAndIsRebuiltWhenTheCountChanges)
 {
     source.table.rows = {Row("eth0", 6), Row("lo", 24), Row("wlan0", 71)};
     for (const auto& [stored, selected] : {std::pair{0, 0}, {2, 2}, {3, 0}, {100, 0}, {-1, 0}}) {
@@ -244,7 +245,7 @@ TEST_F(TransferMeterTest, TheListSelectsTheStoredPositionOnlyWhenItExistsAndIsRe
     EXPECT_EQ(meter.ConnectionList().selected, 0); // the stored position no longer exists
 }
 
-TEST_F(TransferMeterTest, TheTypeLabelShowsTheSelectedDescriptionEscapedAndKeepsItWithoutASelection)
+TEST_F(TrafficTest, TheTypeLabelShowsTheSelectedDescriptionEscapedAndKeepsItWithoutASelection)
 {
     source.table.rows = {Row("eth0", 6), Row("br\x1b[2J\n0", 1)};
     meter.LoadConnectionList();
@@ -258,27 +259,12 @@ TEST_F(TransferMeterTest, TheTypeLabelShowsTheSelectedDescriptionEscapedAndKeeps
     EXPECT_EQ(labels.lblRecv, "3 KB"); // the rest of the tick still runs
 }
 
-InterfaceRow Loopback(uint64_t received, uint64_t sent)
-{
-    InterfaceRow row;
-    row.name = row.description = "lo";
-    row.type = 24;
-    row.octetsReceived = received;
-    row.octetsSent = sent;
-    return row;
-}
-
-class IpHelperTest : public ::testing::Test {
-protected:
-    test::FakeInterfaceTable source;
-    CIpHelper helper{source};
-};
-
 // Reading a namespace's real interfaces is pinned by the integration tests.
-TEST_F(IpHelperTest, EveryRowBecomesItsOwnItemInTableOrderWithBoundedTextsAndCountsTowardsTheTotals)
+TEST_F(TrafficTest, EveryRowBecomesItsOwnItemInTableOrderWithBoundedTextsAndCountsTowardsTheTotals)
 {
+    source.table.rows.clear();
     for (uint32_t i = 0; i < 45; ++i) {
-        source.table.rows.push_back(Loopback(i, 2 * i));
+        source.table.rows.push_back(Row("lo", 24, i, 2 * i));
         source.table.rows.back().name = "veth" + std::to_string(i);
     }
     source.table.rows[0].description = std::string(300, 'd');
@@ -299,25 +285,26 @@ TEST_F(IpHelperTest, EveryRowBecomesItsOwnItemInTableOrderWithBoundedTextsAndCou
     EXPECT_EQ(interfaces->Item(1)->InterfaceName, "veth1");
 }
 
-TEST_F(IpHelperTest, EachReadIsAFreshSnapshotWhoseTotalsNeitherWrapNorOverflow)
+TEST_F(TrafficTest, EachReadIsAFreshSnapshotWhoseTotalsNeitherWrapNorOverflow)
 {
-    source.table.rows = {Loopback(3'000'000'000ULL, 5'000'000'000ULL), Loopback(3'000'000'000ULL, 1)};
+    source.table.rows = {Row("lo", 24, 3'000'000'000ULL, 5'000'000'000ULL),
+                         Row("lo", 24, 3'000'000'000ULL, 1)};
     const auto first = helper.Interfaces();
     EXPECT_EQ(helper.BytesReceived(), 6'000'000'000LL);
     EXPECT_EQ(helper.BytesSent(), 5'000'000'001LL);
     // A row that would overflow a total is left out of it.
-    source.table.rows = {Loopback(INT64_MAX - 10, 0), Loopback(100, 0), Loopback(5, 0)};
+    source.table.rows = {Row("lo", 24, INT64_MAX - 10, 0), Row("lo", 24, 100, 0), Row("lo", 24, 5, 0)};
     const auto second = helper.Interfaces();
     EXPECT_EQ(helper.BytesReceived(), INT64_MAX - 5);
     EXPECT_EQ(first->Item(1)->OctetsReceived, 3'000'000'000LL);
     EXPECT_EQ(second->Item(1)->OctetsReceived, INT64_MAX - 10);
 }
 
-TEST_F(IpHelperTest, NoInterfaceTableIsToldOncePerRunAndOtherFailuresSilently)
+TEST_F(TrafficTest, NoInterfaceTableIsToldOncePerRunAndOtherFailuresSilently)
 {
     std::vector<std::string> messages;
     helper.ShowMessage = [&messages](const std::string& text) { messages.push_back(text); };
-    source.table.rows = {Loopback(10, 10)};
+    source.table.rows = {Row("lo", 24, 10, 10)};
     helper.Interfaces();
     source.table.status = InterfaceTable::Status::NotSupported;
     for (int i = 0; i < 3; ++i) {
