@@ -1,28 +1,17 @@
 #include "base/desktop_entry_index.h"
-#include "base/program_icons_gui.h"
-#include "monitor/monitoring_fixture.h"
-#include "support/wait_until.h"
+#include "support/temp_home.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QIcon>
-#include <QImage>
 #include <QTemporaryDir>
 
 namespace qb {
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-}
-
-TEST(DesktopEntryTest, TheProgramIsTheFirstWordOfExecWithQuotesAndEnvUnwrapped)
+// Icons found through the index, the generic one meanwhile, are pinned by the prompt and details pane tests.
+TEST(DesktopEntryTest, TheProgramIsTheFirstWordOfExecWithQuotesAndEnvUnwrappedInUsableEntriesOnly)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"Exec=/usr/bin/firefox-esr %u", "/usr/bin/firefox-esr"},
@@ -30,6 +19,7 @@ TEST(DesktopEntryTest, TheProgramIsTheFirstWordOfExecWithQuotesAndEnvUnwrapped)
         {"Exec=\"/opt/q\\\"uote/run\"", "/opt/q\"uote/run"},
         {"Exec=env GDK_BACKEND=x11 LANG=C /usr/bin/tool %f", "/usr/bin/tool"},
         {"Exec=  thunderbird", "thunderbird"},
+        {"Exec=a\n[Desktop Action New]\nExec=b", "a"},
     };
     for (const auto& [line, program] : cases) {
         const DesktopEntry entry =
@@ -37,58 +27,31 @@ TEST(DesktopEntryTest, TheProgramIsTheFirstWordOfExecWithQuotesAndEnvUnwrapped)
         EXPECT_EQ(entry.program, program) << line;
         EXPECT_TRUE(entry.usable) << line;
     }
-}
-
-TEST(DesktopEntryTest, OnlyVisibleApplicationEntriesWithAnIconAreUsable)
-{
-    EXPECT_FALSE(ParseDesktopEntry("[Desktop Entry]\nType=Link\nIcon=x\nExec=a\n").usable);
-    EXPECT_FALSE(ParseDesktopEntry("[Desktop Entry]\nType=Application\nExec=a\n").usable);
-    EXPECT_FALSE(
-        ParseDesktopEntry("[Desktop Entry]\nType=Application\nIcon=x\nExec=a\nHidden=true\n").usable);
-    const DesktopEntry action = ParseDesktopEntry(
-        "[Desktop Entry]\nType=Application\nIcon=x\nExec=a\n[Desktop Action New]\nExec=b\n");
-    EXPECT_EQ(action.program, "a");
-    EXPECT_FALSE(ParseDesktopEntry("garbage\0\n=\n[").usable);
+    for (const char* unusable :
+         {"[Desktop Entry]\nType=Link\nIcon=x\nExec=a\n", "[Desktop Entry]\nType=Application\nExec=a\n",
+          "[Desktop Entry]\nType=Application\nIcon=x\nExec=a\nHidden=true\n", "garbage\n=\n["})
+        EXPECT_FALSE(ParseDesktopEntry(unusable).usable) << unusable;
 }
 
 TEST(DesktopEntryTest, TheIndexFindsEntriesByPathLinkOrFileNameAndEarlierFoldersWin)
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    WriteFile(root + "/bin/realtool", "#!/bin/sh\n");
+    const auto write = [&root](const QString& file, const QString& icon, const QString& exec) {
+        QDir().mkpath(QFileInfo(root + file).path());
+        test::TempHome::WriteAll(
+            root + file, ("[Desktop Entry]\nType=Application\nIcon=" + icon + "\nExec=" + exec).toUtf8());
+    };
+    write("/bin/realtool", "", "");
     QFile::link(root + "/bin/realtool", root + "/bin/tool");
-    WriteFile(
-        root + "/first/tool.desktop",
-        ("[Desktop Entry]\nType=Application\nIcon=first-icon\nExec=" + root + "/bin/tool %u\n").toUtf8());
-    WriteFile(root + "/second/tool.desktop",
-              ("[Desktop Entry]\nType=Application\nIcon=second-icon\nExec=" + root + "/bin/tool\n").toUtf8());
-    WriteFile(root + "/second/sub/other.desktop",
-              "[Desktop Entry]\nType=Application\nIcon=other-icon\nExec=other\n");
+    write("/first/tool.desktop", "first-icon", root + "/bin/tool %u");
+    write("/second/tool.desktop", "second-icon", root + "/bin/tool");
+    write("/second/sub/other.desktop", "other-icon", "other");
     DesktopEntryIndex index({root + "/first", root + "/second", root + "/missing"});
     EXPECT_EQ(index.IconFor(root + "/bin/tool"), "first-icon");
     EXPECT_EQ(index.IconFor(root + "/bin/realtool"), "first-icon"); // what /proc shows for the link
     EXPECT_EQ(index.IconFor("/somewhere/else/other"), "other-icon");
     EXPECT_EQ(index.IconFor("/usr/bin/unlisted"), "");
-}
-
-TEST(ProgramIconsTest, TheGenericIconServesUntilTheProgramsOwnIconArrives)
-{
-    QIcon::setThemeSearchPaths({"/usr/share/icons"});
-    QIcon::setThemeName("Adwaita");
-    QTemporaryDir dir;
-    const QString root = dir.path();
-    test::WriteRedIconEntry(root, "/opt/app/app");
-    ProgramIcons icons({root + "/apps"});
-    QStringList ready;
-    QObject::connect(&icons, &ProgramIcons::IconReady, [&ready](const QString& path) { ready << path; });
-    const QPixmap first = icons.Icon("/opt/app/app", 32);
-    EXPECT_FALSE(first.isNull());
-    EXPECT_NE(first.toImage().pixelColor(16, 16), QColor(Qt::red));
-    ASSERT_TRUE(test::WaitUntil([&ready] { return !ready.isEmpty(); }, std::chrono::seconds(5)));
-    EXPECT_EQ(ready, QStringList{"/opt/app/app"});
-    EXPECT_TRUE(icons.Known("/opt/app/app"));
-    EXPECT_EQ(icons.Icon("/opt/app/app", 32).toImage().pixelColor(16, 16), QColor(Qt::red));
-    EXPECT_EQ(icons.Icon("/opt/app/app", 16).toImage().size(), QSize(16, 16));
 }
 
 } // namespace

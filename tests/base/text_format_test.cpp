@@ -1,13 +1,18 @@
+#include "base/stored_number.h"
 #include "base/text_format.h"
 #include "fakes/fake_file_info.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <QString>
+
+#include <cmath>
+#include <limits>
 
 namespace qb {
 namespace {
 
+// Addresses and program names are pinned by the monitor tests that show them.
 TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
 {
     const std::pair<double, const char*> cases[] = {
@@ -20,15 +25,6 @@ TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
         EXPECT_EQ(FormatSize(bytes), text) << bytes;
     EXPECT_EQ(FileSizeText(123456789), "117.73 MB");
     EXPECT_EQ(TrimDecimals("1.2.3", 0), "1.");
-}
-
-TEST(TextFormatTest, FormatIPv4ReadsTheBytesInMemoryOrder)
-{
-    const unsigned char bytes[4] = {10, 0, 0, 138};
-    uint32_t addr = 0;
-    std::memcpy(&addr, bytes, 4);
-    EXPECT_EQ(FormatIPv4(addr), "10.0.0.138");
-    EXPECT_EQ(FormatIPv4(0xFFFFFFFF), "255.255.255.255");
 }
 
 TEST(TextFormatTest, FileVersionTextPadsMinorPartsAndShortensAZeroLowHalf)
@@ -47,13 +43,36 @@ TEST(TextFormatTest, FileVersionTextPadsMinorPartsAndShortensAZeroLowHalf)
     EXPECT_EQ(FileVersionText(files, "/usr/local/bin/unpackaged"), "");
 }
 
-TEST(TextFormatTest, TrimNullAndProgramNameCutAtTheirSeparators)
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+TEST(StoredNumberTest, LeadingNumberReadsOnlyTheLeadingNumericPartAndOverflowsToInfinity)
 {
-    EXPECT_EQ(TrimNull(std::string("eth0\0junk", 9)), "eth0");
-    EXPECT_EQ(TrimNull("plain"), "plain");
-    EXPECT_EQ(ProgramName("/usr/lib/firefox/firefox"), "firefox");
-    EXPECT_EQ(ProgramName("firefox"), "firefox");
-    EXPECT_EQ(ProgramName("/usr/bin/"), "");
+    const std::pair<const char16_t*, double> cases[] = {
+        {u"12", 12},    {u"12abc", 12}, {u" -3.5e2x", -350}, {u"+7", 7},           {u"abc", 0},
+        {u"", 0},       {u"-", 0},      {u".", 0},           {u".5", 0.5},         {u"5.", 5},
+        {u"1e", 1},     {u"1e+", 1},    {u"2E3", 2000},      {u"1,5", 1},          {u"0x10", 0},
+        {u"1e-999", 0}, {u"inf", 0},    {u"nan", 0},         {u"0.0000e-5000", 0}, {u"007", 7},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(LeadingNumber(QStringView(text)), expected) << QString::fromUtf16(text).toStdString();
+    EXPECT_EQ(LeadingNumber(u"\t7"), 7);
+    EXPECT_EQ(LeadingNumber(u"\uff11\uff12"), 0); // full-width digits are no digits
+    EXPECT_EQ(LeadingNumber(u"1e999"), kInfinity);
+    EXPECT_EQ(LeadingNumber(u"-1e99999999999999999999"), -kInfinity);
+    EXPECT_EQ(LeadingNumber(QString(400, u'9')), kInfinity);
+}
+
+TEST(StoredNumberTest, WholeNumbersRoundHalvesToEvenAndSaturateAtTheirRange)
+{
+    EXPECT_EQ(ClampedWhole(2.5, -10, 10), 2);
+    EXPECT_EQ(ClampedWhole(3.5, -10, 10), 4);
+    EXPECT_EQ(ClampedWhole(-2.6, -10, 10), -3);
+    EXPECT_EQ(ClampedWhole(-11, -10, 10), -10);
+    EXPECT_EQ(ClampedWhole(kInfinity, -1, 2000), 2000);
+    EXPECT_EQ(ClampedWhole(-kInfinity, -1, 2000), -1);
+    EXPECT_EQ(ClampedWhole(std::nan(""), 5, 9), 5);
+    EXPECT_EQ(StoredInt32(u"2147483648"), 2147483647);
+    EXPECT_EQ(StoredInt32(u"-2147483649 apples"), std::numeric_limits<int32_t>::min());
 }
 
 } // namespace

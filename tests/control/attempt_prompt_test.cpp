@@ -1,141 +1,164 @@
-#include "control/attempt_prompt.h"
+#include "base/program_icons_gui.h"
+#include "base/red_icon.h"
 #include "control/control_world.h"
+#include "control/frm_attempt_window.h"
+#include "control/prompt_list_window.h"
+#include "fakes/fake_host_names.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QIcon>
+#include <QLabel>
+#include <QPointer>
 
 #include <optional>
 
 namespace qb {
 namespace {
 
-using test::ControlWorld;
+using namespace std::chrono_literals;
 
-// Access control opens a prompt the way the main window does: created and filled at once.
-class AttemptPromptTest : public ::testing::Test, protected ControlWorld {
+// Prompts open the way the main window opens them: a window of their own per pending program.
+class AttemptPromptTest : public ::testing::Test, protected test::ControlWorld {
 protected:
     AttemptPromptTest()
+        : icons({home.Path() + "/apps"}), prompts({access, table, source, *rules, iphDNS, icons})
     {
-        access.OpenPrompt = [this](const std::string& path, int16_t index) {
-            prompts.push_back(std::make_unique<AttemptPrompt>(access, table, source, *rules));
-            prompts.back()->ShowInfo(path, index);
-        };
+        QIcon::setThemeSearchPaths({"/usr/share/icons"});
+        QIcon::setThemeName("Adwaita");
+        access.OpenPrompt = [this](const std::string& path, int16_t index) { prompts.Open(path, index); };
     }
-    // "/usr/bin/curl", pid 100, in slot 4, now frozen and prompted.
-    AttemptPrompt& Curl()
-    {
-        Connect(4, 100);
-        EXPECT_FALSE(access.CheckPrograms("/usr/bin/curl", 4));
-        EXPECT_EQ(prompts.size(), 1u);
-        return *prompts.front();
-    }
+    ~AttemptPromptTest() override { DeleteClosed(); }
 
-    std::vector<std::unique_ptr<AttemptPrompt>> prompts;
+    // "/usr/bin/curl", pid 100, in slot 4, now frozen and prompted.
+    frmAttempt* Curl()
+    {
+        curlConnection = Connect(4, 100);
+        EXPECT_FALSE(access.CheckPrograms("/usr/bin/curl", 4));
+        return prompts.Latest();
+    }
+    static void Choose(frmAttempt* prompt, int position)
+    {
+        prompt->ActionList()->setCurrentIndex(position);
+        prompt->Ok();
+    }
+    static void DeleteClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    TcpEndpoints curlConnection;
+    test::FakeHostNames iphDNS;
+    ProgramIcons icons;
+    PromptList prompts;
 };
 
-TEST_F(AttemptPromptTest, TheActionListHasFourChoicesAndNoChoiceMeansBlock)
-{
-    EXPECT_EQ(AttemptPrompt::ActionTexts(),
-              QStringList({"Block program", "Allow program", "Allways block this program",
-                           "Allways allow this program"}));
-    // The positions inside the list are pinned by what each choice does below.
-    EXPECT_EQ(AttemptPrompt::ActionAt(4), PromptAction::Block);
-}
-
 struct OkCase {
-    int position;
+    int position; // in the action list; -1: no choice
+    bool answer;  // to the question before an allow rule is stored
     bool closesConnection;
     std::optional<QString> storedStatus;
 };
 
 class OkChoiceTest : public AttemptPromptTest, public ::testing::WithParamInterface<OkCase> {};
 
-TEST_P(OkChoiceTest, OkActsOnTheConnectionAndTheStoreThenReloadsAndReleases)
+TEST_P(OkChoiceTest, OkActsOnTheConnectionAndTheStoreThenReloadsReleasesAndCloses)
 {
     const OkCase& c = GetParam();
-    AttemptPrompt& prompt = Curl();
-    const ConnectionRecord triggering = table.Connections[4];
-    ASSERT_TRUE(Frozen(100));
+    answer = c.answer;
+    QPointer<frmAttempt> prompt = Curl();
+    Choose(prompt, c.position);
 
-    prompt.Ok(AttemptPrompt::ActionAt(c.position));
-
-    EXPECT_EQ(source.deleted, c.closesConnection ? std::vector<TcpEndpoints>{test::EndpointsOf(triggering)}
-                                                 : std::vector<TcpEndpoints>{});
+    EXPECT_EQ(source.deleted, c.closesConnection ? std::vector{curlConnection} : std::vector<TcpEndpoints>{});
     EXPECT_EQ(OnDisk("Status1"), c.storedStatus.value_or("<absent>"));
     // Both lists were reloaded before the prompt ended: the new rule is a row of its own.
     EXPECT_EQ(model.rowCount(), c.storedStatus ? 2 : 1);
-    if (c.storedStatus) {
-        EXPECT_EQ(rules->CheckProgramID("/usr/bin/curl"), 1);
-    }
     EXPECT_FALSE(Frozen(100));
     EXPECT_EQ(access.CurrentProcessing(), "");
-    EXPECT_TRUE(prompt.Ended());
+    DeleteClosed();
+    EXPECT_TRUE(prompt.isNull());
+    EXPECT_TRUE(prompts.Prompts().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryChoice, OkChoiceTest,
-                         ::testing::Values(OkCase{-1, true, std::nullopt}, OkCase{0, true, std::nullopt},
-                                           OkCase{1, false, std::nullopt}, OkCase{2, true, QString("0")},
-                                           OkCase{3, false, QString("1")}));
+INSTANTIATE_TEST_SUITE_P(
+    EveryChoice, OkChoiceTest,
+    ::testing::Values(OkCase{-1, true, true, std::nullopt}, OkCase{0, true, true, std::nullopt},
+                      OkCase{1, true, false, std::nullopt}, OkCase{2, true, true, QString("0")},
+                      OkCase{3, true, false, QString("1")}, OkCase{3, false, false, std::nullopt}));
 
 TEST_F(AttemptPromptTest, AllowOnceIsForgottenSoTheNextSightingAsksAgain)
 {
-    AttemptPrompt& first = Curl();
-    first.Ok(PromptAction::Allow);
+    Choose(Curl(), 1);
     EXPECT_FALSE(access.CheckPrograms("/usr/bin/curl", 4));
-    ASSERT_EQ(prompts.size(), 2u);
-    EXPECT_TRUE(Frozen(100));
-    // The first prompt's window closing afterwards must not release the second prompt's freeze.
-    first.Close();
+    ASSERT_EQ(prompts.Prompts().size(), 2u);
+    // The first prompt's window going away afterwards must not release the second prompt's freeze.
+    DeleteClosed();
     EXPECT_TRUE(Frozen(100));
     EXPECT_TRUE(access.IsPending("/usr/bin/curl"));
 }
 
-TEST_F(AttemptPromptTest, DecliningTheAllowQuestionStoresNothingAndStillReleases)
+TEST_F(AttemptPromptTest, OkActsOnTheCopiedConnectionAfterTheSlotWasReusedAndTheCloseBoxOnlyReleases)
 {
-    answer = false;
-    Curl().Ok(PromptAction::AlwaysAllow);
-    EXPECT_EQ(questions, QStringList({"Are you sure you want allways allow curl ?"}));
-    EXPECT_EQ(OnDisk("Status1"), "<absent>");
-    EXPECT_FALSE(Frozen(100));
-}
-
-TEST_F(AttemptPromptTest, TheCloseBoxReleasesAndLeavesConnectionAndStoreAlone)
-{
-    AttemptPrompt& prompt = Curl();
-    prompt.Close();
-    EXPECT_FALSE(Frozen(100));
-    EXPECT_EQ(access.CurrentProcessing(), "");
-    prompt.Ok(PromptAction::AlwaysBlock); // an ended prompt does nothing more
-    EXPECT_TRUE(source.deleted.empty());
-    EXPECT_EQ(OnDisk("ProgramCount"), "<absent>");
-}
-
-TEST_F(AttemptPromptTest, OkActsOnTheCopiedConnectionAfterTheSlotWasReused)
-{
-    AttemptPrompt& curl = Curl();
-    const ConnectionRecord triggering = table.Connections[4];
+    frmAttempt* curl = Curl();
     // A later refresh puts another program's connection into the same slot, and that one is pending too.
     Connect(4, 200, "8.8.8.8", 53, 40999);
     access.CheckPrograms("/usr/bin/dig", 4);
-    ASSERT_EQ(prompts.size(), 2u);
-    ASSERT_TRUE(Frozen(200));
+    ASSERT_EQ(prompts.Prompts().size(), 2u);
+    frmAttempt* dig = prompts.Latest();
 
-    curl.Ok(PromptAction::Block);
-    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{test::EndpointsOf(triggering)});
+    Choose(curl, 0);
+    EXPECT_EQ(source.deleted, std::vector{curlConnection});
     EXPECT_FALSE(Frozen(100));
     EXPECT_TRUE(Frozen(200));
     EXPECT_EQ(access.CurrentProcessing(), QString("\x01/usr/bin/dig\x01"));
 
-    prompts[1]->Close();
+    dig->ActionList()->setCurrentIndex(2); // chosen but not confirmed
+    dig->close();
     EXPECT_FALSE(Frozen(200));
+    EXPECT_EQ(access.CurrentProcessing(), "");
+    dig->Ok(); // an ended prompt does nothing more
+    EXPECT_EQ(source.deleted.size(), 1u);
+    EXPECT_EQ(OnDisk("ProgramCount"), "<absent>");
 }
 
 TEST_F(AttemptPromptTest, APromptForASlotOutsideTheTableDeletesNothing)
 {
-    AttemptPrompt prompt(access, table, source, *rules);
-    prompt.ShowInfo("/usr/bin/curl", -1);
-    prompt.Ok(PromptAction::Block);
+    Choose(prompts.Open("/usr/bin/curl", -1), 0);
     EXPECT_TRUE(source.deleted.empty());
-    EXPECT_TRUE(prompt.Ended());
+}
+
+TEST_F(AttemptPromptTest, APromptIsAnOnTopWindowOfItsOwnWhoseHostNameAndIconFillInWhenTheyArrive)
+{
+    test::WriteRedIconEntry(home.Path(), "/usr/bin/curl");
+    frmAttempt* prompt = Curl();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(prompt->isVisible());
+    EXPECT_EQ(prompt->parentWidget(), nullptr);
+    EXPECT_TRUE(prompt->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(prompt->ActionList()->currentIndex(), -1);
+    EXPECT_EQ(prompt->DetailLines(),
+              QStringList({"Program: curl", "Path: /usr/bin/curl", "Local Port: 40000", "Remote Port: 80",
+                           "Remote Host: 93.184.216.34 (93.184.216.34)"}));
+    ASSERT_TRUE(iphDNS.Release("93.184.216.34", "example.com"));
+    EXPECT_EQ(prompt->DetailLines()[4], "Remote Host: 93.184.216.34 (example.com)");
+
+    EXPECT_NE(test::PixmapCentre(prompt->Icon()->pixmap()), QColor(Qt::red)); // the generic icon meanwhile
+    ASSERT_TRUE(
+        test::WaitUntil([&] { return test::PixmapCentre(prompt->Icon()->pixmap()) == QColor(Qt::red); }, 5s));
+}
+
+TEST_F(AttemptPromptTest, OutsideTextIsPlainWithControlCharactersEscaped)
+{
+    Connect(4, 100);
+    access.CheckPrograms("/tmp/<b>x\nRemote Port: 1", 4);
+    iphDNS.Release("93.184.216.34", "<i>evil</i>\r");
+    const frmAttempt* prompt = prompts.Latest();
+    EXPECT_EQ(prompt->DetailLines()[0], "Program: <b>x\\x0ARemote Port: 1");
+    EXPECT_EQ(prompt->DetailLines()[4], "Remote Host: 93.184.216.34 (<i>evil</i>\\x0D)");
+    for (const QLabel* label : prompt->findChildren<QLabel*>()) {
+        if (label != prompt->Icon()) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -12,8 +12,11 @@
 #include "fakes/fake_thread_control.h"
 #include "support/temp_home.h"
 
+#include <QRegularExpression>
+
 #include <arpa/inet.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -21,53 +24,40 @@
 
 namespace qb::test {
 
-// Endpoints of a connection as the table delivers them: addresses and ports in network order.
-inline ConnectionRecord Record(uint32_t pid, const char* remote, uint16_t remotePort, uint16_t localPort)
-{
-    ConnectionRecord record;
-    record.PID = pid;
-    record.LocalAddr = inet_addr("10.0.0.2");
-    record.LocalPort = htons(localPort);
-    record.RemoteAddr = inet_addr(remote);
-    record.RemotePort = htons(remotePort);
-    record.State = "5";
-    return record;
-}
-
-inline TcpEndpoints EndpointsOf(const ConnectionRecord& record)
-{
-    return {record.LocalAddr, record.LocalPort, record.RemoteAddr, record.RemotePort};
-}
+inline constexpr auto kIePath = "c:\\Program Files\\Internet Explorer\\iexplore.exe";
 
 class ControlWorld {
 public:
     ControlWorld()
         : settings(std::make_unique<SettingsStore>()),
-          rules(std::make_unique<RuleStore>(*settings, Dialogs())), model(*rules), table(source),
-          freezer(threads), access(*rules, table, freezer, desktop)
+          rules(std::make_unique<RuleStore>(
+              *settings, RuleStoreDialogs{[this](const QString& question) {
+                                              questions << question;
+                                              return answer;
+                                          },
+                                          [this](const QString& message) { told << message; }})),
+          model(*rules), table(source), freezer(threads), access(*rules, table, freezer, desktop)
     {
-        threads.selfPid = 1;
         rules->UpdatePrograms();
         access.OpenPrompt = [this](const std::string& path, int16_t index) {
             opened.emplace_back(path, index);
         };
     }
 
-    RuleStoreDialogs Dialogs()
+    // Puts a connection of process `pid` (with one thread, pid * 10) into `slot`; the endpoints are in
+    // network order, as the table delivers them.
+    TcpEndpoints Connect(int slot, uint32_t pid, const char* remote = "93.184.216.34",
+                         uint16_t remotePort = 80, uint16_t localPort = 40000)
     {
-        return {[this](const QString& question) {
-                    questions << question;
-                    return answer;
-                },
-                [this](const QString& message) { told << message; }};
-    }
-
-    // Puts a connection of process `pid` (with one thread, pid * 10) into `slot`.
-    void Connect(int slot, uint32_t pid, const char* remote = "93.184.216.34", uint16_t remotePort = 80,
-                 uint16_t localPort = 40000)
-    {
-        table.Connections[static_cast<std::size_t>(slot)] = Record(pid, remote, remotePort, localPort);
+        ConnectionRecord& record = table.Connections[static_cast<std::size_t>(slot)];
+        record.PID = pid;
+        record.LocalAddr = inet_addr("10.0.0.2");
+        record.LocalPort = htons(localPort);
+        record.RemoteAddr = inet_addr(remote);
+        record.RemotePort = htons(remotePort);
+        record.State = std::string(1, '5'); // not from a literal: GCC 12 misreads that copy (-Wrestrict)
         threads.threadsOf[pid] = {pid * 10};
+        return {record.LocalAddr, record.LocalPort, record.RemoteAddr, record.RemotePort};
     }
     void AddRule(const QString& path, int16_t status)
     {
@@ -87,17 +77,21 @@ public:
     QStringList Row(int row) const { return RowOf(model, row); }
     bool Frozen(uint32_t pid) const { return !threads.Running(pid); }
     int SuspendCount(uint32_t pid) { return threads.suspendCount[pid * 10]; }
+    // The value of `key` in the [Programs] section of the file itself, not of the store's memory.
     QString OnDisk(const QString& key) const
     {
         const QString text = QString::fromUtf8(TempHome::ReadAll(settings->FilePath(kFirewallApplication)));
-        bool inPrograms = false;
-        for (const QString& line : text.split(u'\n')) {
-            if (line.startsWith(u'['))
-                inPrograms = line == "[Programs]";
-            else if (inPrograms && line.startsWith(key + "="))
-                return line.mid(key.size() + 1);
-        }
-        return "<absent>";
+        const QString programs = text.section("[Programs]\n", 1).section("\n[", 0, 0);
+        const auto match =
+            QRegularExpression("^" + key + "=(.*)$", QRegularExpression::MultilineOption).match(programs);
+        return match.hasMatch() ? match.captured(1) : "<absent>";
+    }
+    QStringList OnDisk(std::initializer_list<const char*> keys) const
+    {
+        QStringList values;
+        for (const char* key : keys)
+            values << OnDisk(key);
+        return values;
     }
 
     TempHome home;

@@ -1,8 +1,8 @@
-#include "fakes/fake_connectivity.h"
 #include "fakes/fake_process_source.h"
+#include "fakes/fake_process_terminator.h"
 #include "fakes/fake_tcp_table.h"
+#include "monitor/connection_actions.h"
 #include "monitor/connection_monitor.h"
-#include "monitor/online_check.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,11 @@
 namespace qb {
 namespace {
 
-uint32_t Addr(const char* dotted)
+// A connection of `pid` from 10.0.0.2:`port`; state 5 is established, 2 listening.
+TcpRow Row(uint32_t pid, uint16_t port, uint32_t state = 5, const char* remote = "10.0.0.1",
+           uint16_t remotePort = 443)
 {
-    return ::inet_addr(dotted);
-}
-
-TcpRow Row(uint32_t state, uint32_t pid, uint16_t localPort, const char* remote, uint16_t remotePort)
-{
-    return TcpRow{state, Addr("10.0.0.2"), htons(localPort), Addr(remote), htons(remotePort), pid};
+    return TcpRow{state, inet_addr("10.0.0.2"), htons(port), inet_addr(remote), htons(remotePort), pid};
 }
 
 class ConnectionMonitorTest : public ::testing::Test {
@@ -31,103 +28,80 @@ protected:
     OwnerResolver resolver{table, processes};
     std::vector<std::vector<MonitorRow>> shown;
     QStringList tips;
-    std::vector<bool> panel;
     int timer2Starts = 0;
     bool unloaded = false;
     int unloads = 0;
-    ConnectionMonitor monitor{table, resolver, processes, Hooks()};
+    ConnectionMonitor monitor{
+        table, resolver, processes,
+        MonitorHooks{[this] { return unloaded; }, [this] { ++unloads; },
+                     [this](const QString& tip) { tips << tip; }, nullptr, [this] { ++timer2Starts; },
+                     [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); }}};
 
-    MonitorHooks Hooks()
+    // The row the monitor should build from source row `slot`.
+    MonitorRow Expected(int16_t slot, const char* text, const char* remote, const char* path,
+                        std::optional<uint64_t> startTime) const
     {
-        MonitorHooks hooks;
-        hooks.Unloaded = [this] { return unloaded; };
-        hooks.Unload = [this] { ++unloads; };
-        hooks.SetTrayTip = [this](const QString& tip) { tips << tip; };
-        hooks.ShowOfflinePanel = [this](bool visible) { panel.push_back(visible); };
-        hooks.StartTimer2 = [this] { ++timer2Starts; };
-        hooks.ShowRows = [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); };
-        return hooks;
+        const TcpRow& r = source.rows[static_cast<std::size_t>(slot)];
+        return {slot,  text,     remote, path, {r.localAddr, r.localPort, r.remoteAddr, r.remotePort},
+                r.pid, startTime};
     }
-    void AddProcess(uint32_t pid, const std::string& path, uint64_t startTime)
+    std::vector<std::string> Resolve(std::vector<TcpRow> rows) // the slots' paths afterwards
     {
-        processes.Add(pid, path);
-        processes.startTimes[pid] = startTime;
-    }
-    static std::vector<QString> Texts(const std::vector<MonitorRow>& rows)
-    {
-        std::vector<QString> texts;
-        for (const MonitorRow& row : rows)
-            texts.push_back(row.text);
-        return texts;
+        source.rows = std::move(rows);
+        (void)table.FetchTcpTable();
+        table.ConvertTcpTable();
+        resolver.ResolveOwners();
+        std::vector<std::string> paths;
+        for (std::size_t j = 0; j < source.rows.size(); ++j)
+            paths.push_back(table.Connections[j].Path);
+        return paths;
     }
 };
 
 TEST_F(ConnectionMonitorTest, RowsShowProgramPortRemoteEndpointAndTagSortedWithoutRegardToCase)
 {
-    AddProcess(10, "/usr/bin/zeta", 500);
-    AddProcess(11, "/usr/bin/alpha", 600);
-    AddProcess(12, "/opt/Beta", 700);
+    processes.Add(10, "/usr/bin/zeta");
+    processes.Add(11, "/usr/bin/alpha");
+    processes.Add(12, "/opt/Beta");
+    processes.startTimes = {{10, 500}, {11, 600}, {12, 700}};
     source.rows = {
-        Row(5, 10, 5000, "93.184.216.34", 443), // slot 0
-        Row(5, 11, 40000, "10.0.0.1", 80),      // slot 1
-        Row(2, 11, 8080, "0.0.0.0", 0),         // slot 2: listening, hidden
-        Row(5, 99, 41000, "10.0.0.9", 22),      // slot 3: nobody's, "Unknown"
-        Row(8, 12, 41001, "10.0.0.10", 993),    // slot 4, the table's last row
-        TcpRow{5, 0, 0, 0, 0, 0},               // slot 5: no endpoints, emptied, hidden
+        Row(10, 5000, 5, "93.184.216.34"), // slot 0
+        Row(11, 40000, 5, "10.0.0.1", 80), // slot 1
+        Row(11, 8080, 2, "0.0.0.0", 0),    // slot 2: listening, hidden
+        Row(99, 41000, 5, "10.0.0.9", 22), // slot 3: nobody's, "Unknown", its start unread
+        Row(12, 41001, 8, "10.0.0.10"),    // slot 4, the table's last row
+        TcpRow{5, 0, 0, 0, 0, 0},          // slot 5: no endpoints, emptied, hidden
     };
     monitor.NotOnline(true);
 
     // The tooltip counts every row of the table, the hidden ones included.
     EXPECT_EQ(tips, QStringList{"Quillbrook Personal Firewall: Monitoring 6 connections"});
-    ASSERT_EQ(shown.size(), 1u);
-    const std::vector<MonitorRow>& rows = shown[0];
-    EXPECT_EQ(Texts(rows), (std::vector<QString>{"alpha (40000)", "Beta (41001)", "Unknown", "zeta (5000)"}));
-    const std::vector<int16_t> tags{rows[0].slot, rows[1].slot, rows[2].slot, rows[3].slot};
-    EXPECT_EQ(tags, (std::vector<int16_t>{1, 4, 3, 0}));
-    EXPECT_EQ(rows[2].remote, "10.0.0.9:22");
-    EXPECT_EQ(rows[2].path, "");
-    EXPECT_EQ(rows[2].startTime, std::nullopt); // pid 99 cannot be read
-    const MonitorRow& zeta = rows[3];
-    EXPECT_EQ(zeta.remote, "93.184.216.34:443");
-    EXPECT_EQ(zeta.path, "/usr/bin/zeta");
-    EXPECT_EQ(zeta.endpoints,
-              (TcpEndpoints{Addr("10.0.0.2"), htons(5000), Addr("93.184.216.34"), htons(443)}));
-    EXPECT_EQ(std::make_pair(zeta.pid, zeta.startTime), std::make_pair(10u, std::optional<uint64_t>(500)));
-    EXPECT_EQ(monitor.Rows(), rows);
+    EXPECT_EQ(shown, decltype(shown){monitor.Rows()}); // in list order
+    EXPECT_TRUE(source.deleted.empty());               // the decision is unset: every connection stays
+    EXPECT_EQ(monitor.Rows(),
+              (std::vector{Expected(1, "alpha (40000)", "10.0.0.1:80", "/usr/bin/alpha", 600),
+                           Expected(4, "Beta (41001)", "10.0.0.10:443", "/opt/Beta", 700),
+                           Expected(3, "Unknown", "10.0.0.9:22", "", std::nullopt),
+                           Expected(0, "zeta (5000)", "93.184.216.34:443", "/usr/bin/zeta", 500)}));
 }
 
-TEST_F(ConnectionMonitorTest, OfflineShowsThePanelAndFetchesNothingAndComingOnlineStartsTimer2)
+TEST_F(ConnectionMonitorTest, TheTimerRedrawsOnlyWhenTheTableChangesAndComingOnlineStartsTimer2)
 {
-    source.rows = {Row(5, 10, 5000, "10.0.0.1", 443)};
+    processes.Add(10, "/usr/bin/curl");
+    source.rows = {Row(10, 5000), Row(10, 5001)};
     monitor.SetOnlineFlag(true); // start-up found it online and started Timer2 itself
-    monitor.NotOnline(true);
-    monitor.NotOnline(false);
-    monitor.RefreshList();
-    EXPECT_EQ(timer2Starts, 0);
-    EXPECT_EQ(panel, (std::vector<bool>{false, true}));
-    EXPECT_EQ(source.fetches, 1);
-    EXPECT_EQ(shown.size(), 1u);
-
-    source.rows.push_back(Row(5, 10, 5001, "10.0.0.1", 443));
-    monitor.NotOnline(true);
-    monitor.NotOnline(true);
-    EXPECT_EQ(panel.back(), false);
-    EXPECT_EQ(source.fetches, 3);
-    EXPECT_EQ(shown.size(), 2u);
-    EXPECT_EQ(timer2Starts, 1);
-}
-
-TEST_F(ConnectionMonitorTest, TheTimerRedrawsWhenTheTableChangesAndOnlyThen)
-{
-    AddProcess(10, "/usr/bin/curl", 1);
-    source.rows = {Row(5, 10, 5000, "10.0.0.1", 443), Row(5, 10, 5001, "10.0.0.1", 443)};
     monitor.NotOnline(true);
     monitor.NotOnline(true); // nothing changed
     ASSERT_EQ(shown.size(), 1u);
-    source.rows[1] = Row(5, 10, 6000, "10.0.0.7", 80); // one closed, another opened: same count
+    source.rows[1] = Row(10, 6000); // one closed, another opened: same count
+    monitor.NotOnline(false);
+    monitor.RefreshList(); // offline: nothing
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_EQ(timer2Starts, 0);
     monitor.NotOnline(true);
+    EXPECT_EQ(timer2Starts, 1);
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(Texts(shown[1]), (std::vector<QString>{"curl (5000)", "curl (6000)"}));
+    EXPECT_EQ(shown[1][1].text, "curl (6000)");
     source.rows.pop_back();
     monitor.NotOnline(true);
     EXPECT_EQ(shown.size(), 3u);
@@ -135,8 +109,8 @@ TEST_F(ConnectionMonitorTest, TheTimerRedrawsWhenTheTableChangesAndOnlyThen)
 
 TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSnapshotAlone)
 {
-    AddProcess(10, "/usr/bin/curl", 1);
-    source.rows = {Row(5, 10, 5000, "10.0.0.1", 443)};
+    processes.Add(10, "/usr/bin/curl");
+    source.rows = {Row(10, 5000)};
     int decisions = 0;
     bool sawRefreshing = false;
     // The access decision may run a nested event loop (a question box): timer ticks and the block-all
@@ -144,9 +118,8 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
     resolver.CheckPrograms = [&](const std::string&, int16_t) {
         if (++decisions == 1) {
             sawRefreshing = monitor.Refreshing();
-            source.rows.push_back(Row(5, 10, 5001, "10.0.0.1", 443));
+            source.rows.push_back(Row(10, 5001));
             monitor.NotOnline(true);
-            monitor.RefreshList();
             monitor.RefreshList();
             monitor.RefreshList();
         }
@@ -158,7 +131,6 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
     EXPECT_EQ(source.fetches, 1); // the nested tick did not replace the snapshot being read
     ASSERT_EQ(shown.size(), 2u);  // the refresh and one follow-up
     EXPECT_EQ(shown[1].size(), 1u);
-
     monitor.NotOnline(true); // the next tick sees the new count
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].size(), 2u);
@@ -166,8 +138,8 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
 
 TEST_F(ConnectionMonitorTest, AnUnloadedWindowRefreshesNothingAndARefreshInProgressEndsByUnloading)
 {
-    AddProcess(10, "/usr/bin/curl", 1);
-    source.rows = {Row(5, 10, 5000, "10.0.0.1", 443)};
+    processes.Add(10, "/usr/bin/curl");
+    source.rows = {Row(10, 5000)};
     resolver.CheckPrograms = [&](const std::string&, int16_t) {
         unloaded = true; // the tray's Close, from a nested event loop
         monitor.RefreshList();
@@ -176,22 +148,72 @@ TEST_F(ConnectionMonitorTest, AnUnloadedWindowRefreshesNothingAndARefreshInProgr
     monitor.NotOnline(true);
     EXPECT_EQ(shown.size(), 1u); // finished, no follow-up
     EXPECT_EQ(unloads, 1);
-
     monitor.RefreshList();
     EXPECT_EQ(shown.size(), 1u);
     EXPECT_EQ(unloads, 1);
 }
 
-TEST(OnlineCheckTest, OnlineFollowsTheConnectionAndProxyOnlyItsFlag)
+// Owner resolution, the refresh's middle step.
+TEST_F(ConnectionMonitorTest, EachOwnedConnectionIsCheckedOnceInListingOrderAndOnlyTheOneDecidedIsDeleted)
 {
-    test::FakeConnectivity connectivity;
-    EXPECT_FALSE(IsOnline(connectivity));
-    connectivity.state = {true, ConnectedState::kLan};
-    EXPECT_TRUE(IsOnline(connectivity));
-    EXPECT_FALSE(IsProxy(connectivity));
-    connectivity.state = {false, ConnectedState::kProxy}; // the flag counts even when offline
-    EXPECT_FALSE(IsOnline(connectivity));
-    EXPECT_TRUE(IsProxy(connectivity));
+    processes.Add(50, "/opt/b");
+    processes.Add(30, "/opt/a");
+    std::vector<std::pair<std::string, int16_t>> calls;
+    resolver.CheckPrograms = [&calls](const std::string& path, int16_t index) {
+        calls.emplace_back(path, index);
+        return index == 0;
+    };
+    // Processes in the listing's order, each one's slots ascending, the last row included; listening
+    // slots are neither named nor checked.
+    EXPECT_EQ(Resolve({Row(30, 4096), Row(50, 4097), Row(30, 22, 2), Row(30, 4098)}),
+              (std::vector<std::string>{"/opt/a", "/opt/b", "", "/opt/a"}));
+    EXPECT_EQ(calls, (decltype(calls){{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 3}}));
+    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{Expected(0, "", "", "", 0).endpoints});
+}
+
+TEST_F(ConnectionMonitorTest, OnlyOwnersAreLookedUpAndThoseThatCannotBeReadKeepAnEmptyPathUnchecked)
+{
+    for (uint32_t pid = 100; pid < 400; ++pid)
+        processes.Add(pid, "/usr/bin/idle");
+    processes.Add(0, std::nullopt);   // no owner visible
+    processes.Add(77, std::nullopt);  // another user's process, or one that ended
+    processes.Add(78, std::string()); // an empty answer counts as none
+    processes.Add(40, "/usr/bin/curl");
+    int checks = 0;
+    resolver.CheckPrograms = [&checks](const std::string&, int16_t) { return ++checks < 0; };
+    EXPECT_EQ(Resolve({Row(0, 4096), Row(77, 4097), Row(78, 4098), Row(79, 4099), Row(40, 4100)}),
+              (std::vector<std::string>{"", "", "", "", "/usr/bin/curl"}));
+    EXPECT_EQ(processes.pathLookups, 4);
+    processes.failList = true;
+    EXPECT_EQ(Resolve({Row(40, 4096)}), std::vector<std::string>{""});
+    EXPECT_EQ(checks, 1);
+}
+
+// Ending a real process, and refusing once its pid was reused, is pinned by the integration tests; the
+// page's tests close a row's own connection and end its program.
+TEST(ConnectionActionsTest, OnlyARowNamingAProcessIsAskedAboutAndOnlyAYesEndsIt)
+{
+    test::FakeTcpTable tcp;
+    test::FakeProcessTerminator terminator;
+    terminator.running = {{0, 100}, {7, 100}};
+    ConnectionActions actions{tcp, terminator};
+    QStringList questions;
+    actions.AskYesNo = [&](const QString& question) {
+        questions << question;
+        return false;
+    };
+    using enum ConnectionActions::CloseProgramResult;
+    // An Unknown row, one without an owner, one whose process start could not be read.
+    for (const MonitorRow& nobody :
+         {MonitorRow{0, "", "", "", {}, 7, 100}, MonitorRow{0, "", "", "/a", {}, 0, 100},
+          MonitorRow{0, "", "", "/a", {}, 7, std::nullopt}})
+        EXPECT_EQ(actions.CloseProgram(nobody), NoProgram);
+    const MonitorRow curl{0, "", "", "/usr/bin/curl", {}, 7, 100};
+    EXPECT_EQ(actions.CloseProgram(curl), Declined);
+    EXPECT_EQ(questions, QStringList{"Are you sure you want to close curl ?"});
+    actions.AskYesNo = nullptr; // without a question box nothing is ended
+    EXPECT_EQ(actions.CloseProgram(curl), Declined);
+    EXPECT_TRUE(terminator.terminated.empty());
 }
 
 } // namespace

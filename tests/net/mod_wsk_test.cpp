@@ -1,64 +1,43 @@
 #include "fakes/fake_echo_service.h"
 #include "fakes/fake_name_resolver.h"
 #include "net/mod_wsk.h"
+#include "net/threaded_host_lookup.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
+#include <QStringList>
+
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace qb {
 namespace {
 
 using test::FakeEchoService;
-using test::FakeNameResolver;
 
-struct StatusTextCase {
-    int32_t code;
-    const char* text;
-};
-
-class EchoStatusTextTest : public ::testing::TestWithParam<StatusTextCase> {};
-
-TEST_P(EchoStatusTextTest, GivesTheFixedTextOfEachCode)
+// Echoes over real sockets, and the codes a router's answers give, are pinned by the integration tests;
+// the status texts are a fixed table, of which only its bounds are checked.
+TEST(ModWskTest, CodesOutsideTheStatusTableShareOneText)
 {
-    EXPECT_EQ(ModWsk::EchoStatusText(GetParam().code), GetParam().text) << GetParam().code;
+    for (int32_t code : {11000, 11024, 11049, 11051, 11254, 11256, 1, -2, 499, INT_MIN, INT_MAX})
+        EXPECT_EQ(ModWsk::EchoStatusText(code), "unknown msg returned") << code;
+    EXPECT_EQ(ModWsk::EchoStatusText(11023), "ip addr added");
+    EXPECT_EQ(ModWsk::EchoStatusText(11255), "ip pending");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EchoStatusTextTest,
-    ::testing::Values(
-        StatusTextCase{-1, "inet_addr: bad IP format"}, StatusTextCase{0, "ip success"},
-        StatusTextCase{500, "ping timeout"}, StatusTextCase{11001, "ip buf too_small"},
-        StatusTextCase{11002, "ip dest net unreachable"}, StatusTextCase{11003, "ip dest host unreachable"},
-        StatusTextCase{11004, "ip dest prot unreachable"}, StatusTextCase{11005, "ip dest port unreachable"},
-        StatusTextCase{11006, "ip no resources"}, StatusTextCase{11007, "ip bad option"},
-        StatusTextCase{11008, "ip hw_error"}, StatusTextCase{11009, "ip packet too_big"},
-        StatusTextCase{11010, "ip req timed out"}, StatusTextCase{11011, "ip bad req"},
-        StatusTextCase{11012, "ip bad route"}, StatusTextCase{11013, "ip ttl expired transit"},
-        StatusTextCase{11014, "ip ttl expired reassem"}, StatusTextCase{11015, "ip param_problem"},
-        StatusTextCase{11016, "ip source quench"}, StatusTextCase{11017, "ip option too_big"},
-        StatusTextCase{11018, "ip bad destination"}, StatusTextCase{11019, "ip addr deleted"},
-        StatusTextCase{11020, "ip spec mtu change"}, StatusTextCase{11021, "ip mtu_change"},
-        StatusTextCase{11022, "ip unload"}, StatusTextCase{11023, "ip addr added"},
-        StatusTextCase{11050, "ip general failure"}, StatusTextCase{11255, "ip pending"},
-        StatusTextCase{11000, "unknown msg returned"}, StatusTextCase{11024, "unknown msg returned"},
-        StatusTextCase{11049, "unknown msg returned"}, StatusTextCase{11051, "unknown msg returned"},
-        StatusTextCase{11254, "unknown msg returned"}, StatusTextCase{11256, "unknown msg returned"},
-        StatusTextCase{1, "unknown msg returned"}, StatusTextCase{-2, "unknown msg returned"},
-        StatusTextCase{499, "unknown msg returned"}, StatusTextCase{INT_MIN, "unknown msg returned"},
-        StatusTextCase{INT_MAX, "unknown msg returned"}));
-
-TEST(ResolveHostNameTest, GivesTheNameOrTheAddressAndLeavesNonAddressesAlone)
+TEST(ModWskTest, ResolveHostNameGivesTheNameOrTheAddressAndLeavesNonAddressesAlone)
 {
-    FakeNameResolver resolver;
+    test::FakeNameResolver resolver;
     resolver.Answer(0x0100007f, "localhost");
     resolver.Answer(0x0403020a, "");
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.0.0.1"), "localhost");
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "10.1.2.3"), "10.1.2.3");
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "10.2.3.4"), "");
-    // inet_addr's short form: 127.1 is 127.0.0.1.
-    EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.1"), "localhost");
+    EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.1"), "localhost"); // inet_addr's short form
     const QString nul = QStringLiteral("1.2.3.4") + QChar(0) + "junk";
     for (const QString& text : {QString("255.255.255.255"), QString("not an address"), QString(),
                                 QString("256.1.1.1"), QString::fromUtf16(u"\uff11.2.3.4"), nul})
@@ -66,89 +45,138 @@ TEST(ResolveHostNameTest, GivesTheNameOrTheAddressAndLeavesNonAddressesAlone)
     EXPECT_EQ(resolver.Asked(), (std::vector<uint32_t>{0x0100007f, 0x0302010a, 0x0403020a, 0x0100007f}));
 }
 
-struct StatusCase {
-    EchoOutcome::Kind kind;
-    uint8_t type;
-    uint8_t code;
-    int32_t status;
-};
-
-class SendEchoStatusTest : public ::testing::TestWithParam<StatusCase> {};
-
-TEST_P(SendEchoStatusTest, MapsWhatCameBackToTheIpStatusCode)
+TEST(ModWskTest, SendEchoMapsWhatCameBackToTheIpStatusCode)
 {
-    FakeEchoService echo;
-    echo.outcome.kind = GetParam().kind;
-    echo.outcome.icmpType = GetParam().type;
-    echo.outcome.icmpCode = GetParam().code;
-    EchoReply reply;
-    EXPECT_EQ(ModWsk::SendEcho(echo, "10.0.0.1", "Echo This", reply), GetParam().status);
-    EXPECT_EQ(reply.Status, static_cast<uint32_t>(GetParam().status));
-}
-
-using K = EchoOutcome::Kind;
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes, SendEchoStatusTest,
-    ::testing::Values(StatusCase{K::Reply, 0, 0, 0}, StatusCase{K::Timeout, 0, 0, 11010},
-                      StatusCase{K::LocalError, 0, 0, 11050}, StatusCase{K::NoSocket, 0, 0, 11050},
-                      StatusCase{K::IcmpError, 3, 0, 11002}, StatusCase{K::IcmpError, 3, 1, 11003},
-                      StatusCase{K::IcmpError, 3, 2, 11004}, StatusCase{K::IcmpError, 3, 3, 11005},
-                      StatusCase{K::IcmpError, 3, 4, 11009}, StatusCase{K::IcmpError, 3, 5, 11012},
-                      StatusCase{K::IcmpError, 3, 6, 11002}, StatusCase{K::IcmpError, 3, 13, 11003},
-                      StatusCase{K::IcmpError, 11, 0, 11013}, StatusCase{K::IcmpError, 11, 1, 11014},
-                      StatusCase{K::IcmpError, 12, 0, 11015}, StatusCase{K::IcmpError, 4, 0, 11016},
-                      StatusCase{K::IcmpError, 5, 1, 11050}));
-
-TEST(SendEchoTest, FillsTheReplyFromA500MsEchoAndCutsEchoedDataAt250Bytes)
-{
-    FakeEchoService echo;
-    echo.outcome.kind = EchoOutcome::Kind::Reply;
-    echo.outcome.from = 0x0100007f;
-    echo.outcome.roundTripMs = 7;
-    echo.outcome.ttl = 64;
-    const char data[] = "Echo This";
-    echo.outcome.data.assign(reinterpret_cast<const std::byte*>(data),
-                             reinterpret_cast<const std::byte*>(data) + 9);
-    EchoReply reply;
-    ASSERT_EQ(ModWsk::SendEcho(echo, "127.0.0.1", "Echo This", reply), 0);
-    EXPECT_EQ(reply.Address, 0x0100007fu);
-    EXPECT_EQ(reply.RoundTripTime, 7u);
-    EXPECT_EQ(reply.Ttl, 64);
-    EXPECT_EQ(reply.DataSize, 9);
-    EXPECT_EQ(std::memcmp(reply.Data.data(), "Echo This", 9), 0);
-    ASSERT_EQ(echo.requests.size(), 1u);
-    EXPECT_EQ(echo.requests[0].address, 0x0100007fu);
-    EXPECT_EQ(std::memcmp(echo.requests[0].payload.data(), "Echo This", 9), 0);
-    EXPECT_EQ(echo.requests[0].timeout, std::chrono::milliseconds(500));
-
-    echo.outcome.data.assign(400, std::byte{'x'});
-    ASSERT_EQ(ModWsk::SendEcho(echo, "127.0.0.1", QString(400, u'x'), reply), 0);
-    EXPECT_EQ(reply.DataSize, 250);
-}
-
-TEST(SendEchoTest, ABadAddressGivesMinusOneAndSendsNothing)
-{
-    FakeEchoService echo;
-    for (const char* address : {"255.255.255.255", "host.example", "1.2.3.4.5", ""}) {
+    using K = EchoOutcome::Kind;
+    const struct {
+        K kind;
+        uint8_t type;
+        uint8_t code;
+        int32_t status;
+    } cases[] = {{K::Reply, 0, 0, 0},          {K::Timeout, 0, 0, 11010},    {K::LocalError, 0, 0, 11050},
+                 {K::NoSocket, 0, 0, 11050},   {K::IcmpError, 3, 0, 11002},  {K::IcmpError, 3, 1, 11003},
+                 {K::IcmpError, 3, 2, 11004},  {K::IcmpError, 3, 3, 11005},  {K::IcmpError, 3, 4, 11009},
+                 {K::IcmpError, 3, 5, 11012},  {K::IcmpError, 3, 6, 11002},  {K::IcmpError, 3, 13, 11003},
+                 {K::IcmpError, 11, 0, 11013}, {K::IcmpError, 11, 1, 11014}, {K::IcmpError, 12, 0, 11015},
+                 {K::IcmpError, 4, 0, 11016},  {K::IcmpError, 5, 1, 11050}};
+    for (const auto& c : cases) {
+        FakeEchoService echo;
+        echo.outcome.kind = c.kind;
+        echo.outcome.icmpType = c.type;
+        echo.outcome.icmpCode = c.code;
         EchoReply reply;
-        EXPECT_EQ(ModWsk::SendEcho(echo, address, "Echo This", reply), -1) << address;
-        EXPECT_EQ(reply.DataSize, 0);
+        EXPECT_EQ(ModWsk::SendEcho(echo, "10.0.0.1", "Echo This", reply), c.status)
+            << int(c.type) << "/" << int(c.code);
+        EXPECT_EQ(reply.Status, static_cast<uint32_t>(c.status));
     }
-    EXPECT_TRUE(echo.requests.empty());
 }
 
-TEST(PingIPTest, ReportsTheRoundTripOrTheStatusText)
+TEST(ModWskTest, SendEchoWaits500MsAndCutsEchoedDataAt250BytesAndABadAddressSendsNothing)
 {
     FakeEchoService echo;
     echo.outcome.kind = EchoOutcome::Kind::Reply;
     echo.outcome.roundTripMs = 1234;
+    echo.outcome.data.assign(400, std::byte{'x'});
+    EchoReply reply;
+    ASSERT_EQ(ModWsk::SendEcho(echo, "127.0.0.1", QString(400, u'x'), reply), 0);
+    EXPECT_EQ(reply.DataSize, 250);
+    ASSERT_EQ(echo.requests.size(), 1u);
+    EXPECT_EQ(echo.requests[0].address, 0x0100007fu);
+    EXPECT_EQ(echo.requests[0].timeout, std::chrono::milliseconds(500));
     EXPECT_EQ(ModWsk::PingIP(echo, "127.0.0.1"), "Success - Round Time : 1234 ms");
+
+    for (const char* address : {"255.255.255.255", "host.example", "1.2.3.4.5", ""}) {
+        EchoReply unsent;
+        EXPECT_EQ(ModWsk::SendEcho(echo, address, "Echo This", unsent), -1) << address;
+        EXPECT_EQ(unsent.DataSize, 0);
+    }
     echo.outcome.kind = EchoOutcome::Kind::Timeout;
     EXPECT_EQ(ModWsk::PingIP(echo, "10.9.9.9"), "ip req timed out");
-    echo.outcome.kind = EchoOutcome::Kind::NoSocket;
-    EXPECT_EQ(ModWsk::PingIP(echo, "10.9.9.9"), "ip general failure");
-    EXPECT_EQ(ModWsk::PingIP(echo, "255.255.255.255"), "inet_addr: bad IP format");
     EXPECT_EQ(echo.requests.size(), 3u);
+}
+
+using namespace std::chrono_literals;
+using test::RunEvents;
+using test::WaitUntil;
+
+constexpr uint32_t kLoopback = 0x0100007f; // 127.0.0.1
+
+class ThreadedHostLookupTest : public ::testing::Test {
+protected:
+    ThreadedHostLookupTest()
+    {
+        resolver->Answer(kLoopback, "localhost");
+        resolver->Hold(kLoopback);
+    }
+    HostLookup::Done Record()
+    {
+        return [this](const QString& name) { answers << name; };
+    }
+
+    std::shared_ptr<test::FakeNameResolver> resolver = std::make_shared<test::FakeNameResolver>();
+    QStringList answers;
+};
+
+TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndAnswersComeOnTheCallingThreadFailuresAsTheAddress)
+{
+    ThreadedHostLookup lookup(resolver);
+    std::vector<std::thread::id> answeredOn;
+    for (const char* address : {"127.0.0.1", "10.1.2.3", "no address"}) {
+        lookup.Start(address, [&](const QString& name) {
+            answers << name;
+            answeredOn.push_back(std::this_thread::get_id());
+        });
+    }
+    // The first address is held, so the other two can only be answered when Start does not wait.
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 2; }, 10s));
+    answers.sort();
+    EXPECT_EQ(answers, QStringList({"10.1.2.3", "no address"}));
+    resolver->Release(kLoopback);
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == 3; }, 10s));
+    EXPECT_EQ(answers.back(), "localhost");
+    EXPECT_EQ(answeredOn, std::vector<std::thread::id>(3, std::this_thread::get_id()));
+}
+
+TEST_F(ThreadedHostLookupTest, ASlowLookUpTimesOutAndItsLateAnswerIsDropped)
+{
+    ThreadedHostLookup lookup(resolver, 150ms);
+    const auto start = std::chrono::steady_clock::now();
+    lookup.Start("127.0.0.1", Record());
+    ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 10s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 140ms);
+    resolver->Release(kLoopback);
+    RunEvents(100ms);
+    EXPECT_EQ(answers, QStringList{"127.0.0.1"});
+}
+
+TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
+{
+    ThreadedHostLookup lookup(resolver, 100ms);
+    QStringList addresses;
+    for (int i = 1; i <= ThreadedHostLookup::kWorkers + 2; ++i) {
+        addresses << "10.0.0." + QString::number(i);
+        resolver->Hold(0x0000000a | static_cast<uint32_t>(i) << 24);
+        lookup.Start(addresses.back(), Record());
+    }
+    ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 10s));
+    for (int i = 1; i <= addresses.size(); ++i)
+        resolver->Release(0x0000000a | static_cast<uint32_t>(i) << 24);
+    RunEvents(100ms);
+    EXPECT_EQ(resolver->Asked().size(), static_cast<size_t>(ThreadedHostLookup::kWorkers));
+    EXPECT_EQ(answers, addresses);
+}
+
+TEST_F(ThreadedHostLookupTest, NothingIsAnsweredAfterTheLookUpIsGone)
+{
+    {
+        ThreadedHostLookup lookup(resolver);
+        lookup.Start("127.0.0.1", Record());
+        ASSERT_TRUE(resolver->WaitForAsked(1, 10s));
+    }
+    resolver->Release(kLoopback);
+    RunEvents(100ms);
+    EXPECT_TRUE(answers.isEmpty());
 }
 
 } // namespace
