@@ -42,9 +42,14 @@ bool MayInclude(const std::string& folder, const std::string& included)
 TEST(IncludeFloorsTest, NoFolderIncludesItsOwnFloorOrASideFolder)
 {
     EXPECT_TRUE(MayInclude("monitor", "base"));
-    for (const auto& [folder, included] : {std::pair{"monitor", "control"}, {"control", "monitor"},
-                                           {"net", "shell"}, {"base", "monitor"}, {"controls", "base"},
-                                           {"platform", "base"}, {"shell", "app"}, {"newfolder", "base"}})
+    for (const auto& [folder, included] : {std::pair{"monitor", "control"},
+                                           {"control", "monitor"},
+                                           {"net", "shell"},
+                                           {"base", "monitor"},
+                                           {"controls", "base"},
+                                           {"platform", "base"},
+                                           {"shell", "app"},
+                                           {"newfolder", "base"}})
         EXPECT_FALSE(MayInclude(folder, included)) << folder << " -> " << included;
 }
 
@@ -65,8 +70,9 @@ TEST(IncludeFloorsTest, EveryIncludeOfSrcStaysOnItsFloor)
         std::string line;
         std::smatch match;
         while (std::getline(in, line)) {
-            if (std::regex_search(line, match, include) && fs::is_directory(src / match[1].str()))
+            if (std::regex_search(line, match, include) && fs::is_directory(src / match[1].str())) {
                 EXPECT_TRUE(MayInclude(folder, match[1].str())) << relative.string() << ": " << line;
+            }
         }
     }
     EXPECT_GT(files, 100);
