@@ -8,46 +8,28 @@
 
 #include <QTemporaryDir>
 
-#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <thread>
 
 namespace qb {
 namespace {
 
-using test::ChildProcess;
+[[noreturn]] void SleepInShortSteps()
+{
+    for (;;)
+        ::usleep(10000);
+}
 
 // A child with a second thread, both sleeping in short steps so that the child is 'S' while it runs.
-std::unique_ptr<ChildProcess> StartSleeper()
+std::unique_ptr<test::ChildProcess> StartSleeper()
 {
-    return std::make_unique<ChildProcess>([] {
-        pthread_t thread;
-        pthread_create(
-            &thread, nullptr,
-            [](void*) -> void* {
-                for (;;)
-                    ::usleep(10000);
-            },
-            nullptr);
-        for (;;)
-            ::usleep(10000);
+    return std::make_unique<test::ChildProcess>([] {
+        std::thread(SleepInShortSteps).detach();
+        SleepInShortSteps();
     });
-}
-
-bool Stopped(const ChildProcess& child)
-{
-    return child.WaitForState('T', 10000);
-}
-bool Running(const ChildProcess& child)
-{
-    return child.WaitForState('S', 10000);
-}
-// Still stopped a while later: nothing continued it.
-bool StaysStopped(const ChildProcess& child)
-{
-    return !child.WaitForState('S', 200) && child.State() == 'T';
 }
 
 TEST(FreezingIntegrationTest, FreezesAreCountedAndDestroyingTheControlReleasesWhatItFrozeInNamespace)
@@ -63,18 +45,18 @@ TEST(FreezingIntegrationTest, FreezesAreCountedAndDestroyingTheControlReleasesWh
             [&] { return threads.ListThreads(pid).value_or(std::vector<ThreadEntry>{}).size() == 2; },
             10000));
         freezer.FreezeProcess(pid);
-        EXPECT_TRUE(Stopped(*child));
+        EXPECT_TRUE(child->WaitForState('T', 10000));
         freezer.FreezeProcess(pid);
         freezer.ReleaseProcess(pid);
-        EXPECT_TRUE(StaysStopped(*child));
+        EXPECT_FALSE(child->WaitForState('S', 200)) << "continued";
         freezer.ReleaseProcess(pid);
-        EXPECT_TRUE(Running(*child));
+        EXPECT_TRUE(child->WaitForState('S', 10000));
         freezer.ReleaseProcess(pid); // one release too many changes nothing
         freezer.FreezeProcess(pid);
-        EXPECT_TRUE(Stopped(*child));
+        EXPECT_TRUE(child->WaitForState('T', 10000));
         freezer.FreezeProcess(pid);
     }
-    EXPECT_TRUE(Running(*child));
+    EXPECT_TRUE(child->WaitForState('S', 10000));
 }
 
 TEST(FreezingIntegrationTest, OwnProcessAndEndedProcessesAreLeftAloneInNamespace)
@@ -101,23 +83,23 @@ TEST(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunLeftFrozenButNotAReu
     const std::string stateFile = folder.filePath("frozen").toStdString();
     auto frozen = StartSleeper();
     auto other = StartSleeper();
-    ASSERT_TRUE(Running(*other));
+    ASSERT_TRUE(other->WaitForState('S', 10000));
 
     // The crashed run: it stops a child and never gets to release it before the next run starts.
     linux_os::LinuxThreadControl crashed("/proc", stateFile);
     ProcessFreezer(crashed).FreezeProcess(static_cast<uint32_t>(frozen->Pid()));
-    ASSERT_TRUE(Stopped(*frozen));
+    ASSERT_TRUE(frozen->WaitForState('T', 10000));
     // A record whose start time is not that of the process now holding its pid, which someone else stopped.
     ::kill(other->Pid(), SIGSTOP);
-    ASSERT_TRUE(Stopped(*other));
+    ASSERT_TRUE(other->WaitForState('T', 10000));
     const auto startTime = linux_os::ProcessStartTime("/proc", static_cast<uint32_t>(other->Pid()));
     ASSERT_TRUE(startTime.has_value());
     std::ofstream(stateFile, std::ios::app) << other->Pid() << ' ' << *startTime + 1 << '\n';
 
     linux_os::LinuxThreadControl next("/proc", stateFile);
     EXPECT_EQ(next.ReleaseStale(), 1);
-    EXPECT_TRUE(Running(*frozen));
-    EXPECT_TRUE(StaysStopped(*other));
+    EXPECT_TRUE(frozen->WaitForState('S', 10000));
+    EXPECT_FALSE(other->WaitForState('S', 200)) << "continued";
     EXPECT_EQ(next.ReleaseStale(), 0); // the record is emptied once used
 }
 

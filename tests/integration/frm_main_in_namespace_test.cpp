@@ -6,6 +6,7 @@
 #include "integration/loopback.h"
 #include "monitor/monitoring_page.h"
 #include "platform/linux/linux_platform.h"
+#include "platform/unique_fd.h"
 #include "shell/frm_main_window.h"
 #include "support/net_namespace.h"
 #include "support/temp_home.h"
@@ -23,8 +24,6 @@
 namespace qb {
 namespace {
 
-using namespace std::chrono_literals;
-
 // The peer of an accepted socket is gone: end of stream or a reset, without waiting.
 bool PeerGone(int fd)
 {
@@ -35,8 +34,7 @@ bool PeerGone(int fd)
 
 QTreeWidgetItem* FindRow(QTreeWidget* list, const QString& text)
 {
-    const QList<QTreeWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    return found.isEmpty() ? nullptr : found.front();
+    return list->findItems(text, Qt::MatchExactly).value(0);
 }
 
 class FrmMainInNamespaceTest : public ::testing::Test {
@@ -49,6 +47,7 @@ protected:
     std::optional<Platform> platform;
     std::optional<SettingsStore> settings;
     std::unique_ptr<FrmMain> window;
+    UniqueFd listenerFd;
     int listener = -1;
     uint16_t port = 0;
 
@@ -64,13 +63,7 @@ protected:
         window = std::make_unique<FrmMain>(*platform, *settings);
         // This process owns the accepted ends: it is allowed, so that it never waits for an answer.
         ASSERT_NO_FATAL_FAILURE(AddRule(ownPath, true));
-        listener = test::Listen(port);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        if (listener >= 0)
-            ::close(listener);
+        listenerFd.Reset(listener = test::Listen(port));
     }
 
     // A rule written the way the Applications page's buttons write it, which asks no question.
@@ -107,15 +100,11 @@ TEST_F(FrmMainInNamespaceTest, AChildsConnectionIsListedUnderItsProgramsNameInNa
     const int accepted = ConnectBash(bash);
     const QString expected = "bash (" + QString::number(test::PortOf(accepted, true)) + ")";
     QTreeWidget* list = window->Monitoring()->ListView1();
-    ASSERT_TRUE(test::WaitUntil([&] { return FindRow(list, expected) != nullptr; }, 10s))
+    ASSERT_TRUE(test::WaitUntil([&] { return FindRow(list, expected) != nullptr; }, std::chrono::seconds(10)))
         << expected.toStdString();
 
     const QTreeWidgetItem* row = FindRow(list, expected);
     EXPECT_EQ(row->text(1), "127.0.0.1:" + QString::number(port));
-    const MonitorRow* built = window->Monitoring()->RowOf(row);
-    ASSERT_NE(built, nullptr);
-    EXPECT_EQ(built->pid, static_cast<uint32_t>(bash->Pid()));
-    EXPECT_EQ(built->path.toStdString(), bashPath.toStdString());
     // The accepted end is listed under this program; the listener is not listed.
     const QString ownName = ownPath.mid(ownPath.lastIndexOf('/') + 1);
     EXPECT_NE(FindRow(list, ownName + " (" + QString::number(port) + ")"), nullptr);
@@ -147,7 +136,7 @@ TEST_F(FrmMainInNamespaceTest, ABlockedProgramsConnectionIsResetWithinTwoPollsIn
                 pollsWhenGone = polls;
             return pollsWhenGone.has_value() || polls > 2;
         },
-        10s);
+        std::chrono::seconds(10));
     ASSERT_TRUE(pollsWhenGone.has_value()) << "still connected after " << polls << " polls";
     EXPECT_GE(*pollsWhenGone, 1);
     EXPECT_LE(*pollsWhenGone, 2);
@@ -158,14 +147,7 @@ TEST_F(FrmMainInNamespaceTest, ABlockedProgramsConnectionIsResetWithinTwoPollsIn
     ::close(accepted);
 
     // Only the blocked program's connection went: the listener still accepts and carries data.
-    const int client = test::Connect(port);
-    const int next = test::Accept(listener);
-    ASSERT_EQ(::send(client, "x", 1, 0), 1);
-    char byte = 0;
-    EXPECT_EQ(::recv(next, &byte, 1, 0), 1);
-    EXPECT_EQ(byte, 'x');
-    ::close(next);
-    ::close(client);
+    EXPECT_TRUE(test::CarriesData(listener, port));
 }
 
 } // namespace

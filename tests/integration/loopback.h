@@ -68,6 +68,18 @@ inline int Accept(int listener)
     return fd;
 }
 
+// A new connection to the listener carries a byte.
+inline bool CarriesData(int listener, uint16_t port)
+{
+    const int client = Connect(port);
+    const int server = Accept(listener);
+    char byte = 0;
+    const bool carried = ::send(client, "x", 1, 0) == 1 && ::recv(server, &byte, 1, 0) == 1 && byte == 'x';
+    ::close(client);
+    ::close(server);
+    return carried;
+}
+
 // The table's encoding of a host-order port.
 inline uint32_t StoredPort(uint16_t port)
 {

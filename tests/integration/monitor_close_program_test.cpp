@@ -21,8 +21,6 @@
 namespace qb {
 namespace {
 
-using test::ChildProcess;
-
 TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgramEndsItInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
@@ -30,7 +28,7 @@ TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgr
     const int listener = test::Listen(port);
     // The child connects and then becomes "sleep", keeping the connection: its row must carry the new
     // executable's name, not the test's.
-    ChildProcess child([port] {
+    test::ChildProcess child([port] {
         ::fcntl(test::Connect(port), F_SETFD, 0); // kept across exec
         ::execl("/bin/sleep", "sleep", "60", static_cast<char*>(nullptr));
     });
@@ -52,9 +50,7 @@ TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgr
     ASSERT_NE(found, monitor.Rows().end());
     const MonitorRow row = *found;
     EXPECT_TRUE(row.text.startsWith("sleep (")) << row.text.toStdString();
-    EXPECT_EQ(row.remote, "127.0.0.1:" + QString::number(port));
     EXPECT_EQ(tip, "Quillbrook Personal Firewall: Monitoring 3 connections"); // listener, both ends
-    ASSERT_TRUE(row.startTime.has_value());
 
     linux_os::LinuxProcessTerminator terminator;
     ConnectionActions actions(source, terminator);
@@ -63,10 +59,6 @@ TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgr
         questions << question;
         return true;
     };
-    MonitorRow older = row;
-    older.startTime = *row.startTime - 1; // as if the pid had been reused since the row was built
-    EXPECT_EQ(actions.CloseProgram(older), ConnectionActions::CloseProgramResult::Refused);
-    EXPECT_EQ(child.State(), 'S');
     EXPECT_EQ(actions.CloseProgram(row), ConnectionActions::CloseProgramResult::Ended);
     EXPECT_EQ(questions.back(), "Are you sure you want to close sleep ?");
     EXPECT_TRUE(child.WaitForState('Z', 10000));
@@ -78,7 +70,7 @@ TEST(MonitorIntegrationTest, AFrozenProgramStillEndsWhenClosedInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
     // A child that handles SIGTERM itself can only do so once it runs again.
-    ChildProcess child([] {
+    test::ChildProcess child([] {
         ::signal(SIGTERM, [](int) { ::_exit(0); });
         for (;;)
             ::pause();
