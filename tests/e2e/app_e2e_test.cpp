@@ -4,6 +4,8 @@
 // the program watches (with an allow rule, or it would be frozen too); the unknown program is a bash
 // child that reconnects whenever its connection is reset. Screenshots go to e2e-artifacts/.
 #include "e2e/app_under_test.h"
+#include "integration/loopback.h"
+#include "platform/unique_fd.h"
 #include "support/net_namespace.h"
 #include "support/wait_until.h"
 #include "support/x_session.h"
@@ -14,18 +16,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <functional>
 #include <optional>
 
 namespace qb {
@@ -36,69 +31,43 @@ using namespace std::chrono_literals;
 
 std::string Output(const std::string& command)
 {
-    std::string text;
-    if (FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            text += buffer;
-        ::pclose(pipe);
-    }
-    return text;
+    QProcess shell;
+    shell.start("/bin/sh", {"-c", QString::fromStdString(command)});
+    shell.waitForFinished(30000);
+    return shell.readAllStandardOutput().toStdString();
 }
 
-// Accepts the bash child's connections as they come and notes when each one is reset.
-class Server {
-public:
-    Server()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        const bool ok = ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                        ::listen(m_listener, 64) == 0 &&
-                        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-        EXPECT_TRUE(ok);
-        m_port = ntohs(address.sin_port);
-    }
-    ~Server()
-    {
-        for (const Connection& c : m_connections)
-            ::close(c.fd);
-        ::close(m_listener);
-    }
-    uint16_t Port() const { return m_port; }
-
+// Accepts the bash child's connections as they come and notes when each one ends.
+struct Server {
     struct Connection {
-        int fd = -1;
+        UniqueFd fd;
         Clock::time_point accepted;
         std::optional<Clock::time_point> reset;
     };
-    const std::vector<Connection>& Connections() const { return m_connections; }
+    uint16_t port = 0;
+    const UniqueFd listener{test::Listen(port)};
+    std::vector<Connection> connections;
 
-    void Poll()
+    // The number of connections ended so far.
+    int Poll()
     {
-        for (int fd; (fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;)
-            m_connections.push_back({fd, Clock::now(), std::nullopt});
-        for (Connection& c : m_connections) {
-            char byte;
-            if (!c.reset && ::recv(c.fd, &byte, 1, 0) <= 0 && errno != EAGAIN)
+        for (pollfd waiting{listener.Get(), POLLIN, 0}; ::poll(&waiting, 1, 0) == 1;)
+            connections.push_back({UniqueFd(test::Accept(listener.Get())), Clock::now(), std::nullopt});
+        char byte = 0;
+        for (Connection& c : connections) {
+            const ssize_t got = c.reset ? 1 : ::recv(c.fd.Get(), &byte, 1, MSG_DONTWAIT);
+            if (got == 0 || (got < 0 && errno != EAGAIN))
                 c.reset = Clock::now();
         }
+        return static_cast<int>(
+            std::ranges::count_if(connections, [](const Connection& c) { return c.reset.has_value(); }));
     }
-
-private:
-    int m_listener = -1;
-    uint16_t m_port = 0;
-    std::vector<Connection> m_connections;
 };
 
 class AppEndToEndTest : public ::testing::Test {
 protected:
     test::XSession session;
     QTemporaryDir home;
-    QString artifacts = QDir::currentPath() + "/e2e-artifacts";
     QProcess app;
 
     void TearDown() override
@@ -110,12 +79,14 @@ protected:
     }
     void Screenshot(const QString& name)
     {
+        const QString artifacts = QDir::currentPath() + "/e2e-artifacts";
         QDir().mkpath(artifacts);
         session.Run("import -window root " + (artifacts + "/" + name + ".png").toStdString());
     }
-    std::string Windows(const std::string& name) const
+    // The number of windows an xdotool search finds.
+    long Count(const std::string& search) const
     {
-        return Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --name '" + name + "'");
+        return std::ranges::count(Output("DISPLAY=" + session.Display() + " xdotool search " + search), '\n');
     }
     void Xdotool(const std::string& arguments)
     {
@@ -132,11 +103,8 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
         GTEST_SKIP() << "needs Xvfb, openbox and trayer: " << why;
     ASSERT_TRUE(session.Start(&why) && session.StartWindowManager(&why) && session.StartTrayHost(&why))
         << why;
-    ASSERT_TRUE(home.isValid());
-
     // The server is this test process: allow it before the program starts.
-    ASSERT_TRUE(test::AllowThisTestBinary(home));
-    const QString config = home.path() + "/config";
+    ASSERT_TRUE(home.isValid() && test::AllowThisTestBinary(home));
     Server server;
     app.setProcessEnvironment(test::AppEnvironment(home, session.Display()));
     app.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -144,13 +112,16 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     ASSERT_TRUE(app.waitForStarted(5000));
     const auto started = Clock::now();
     const std::string appPid = std::to_string(app.processId());
+    const std::string appWindows = "--onlyvisible --pid " + appPid;
 
-    ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Personal Firewall$").empty(); }, 10s)) << "no splash";
+    ASSERT_TRUE(test::WaitUntil([&] { return Count("--onlyvisible --name '^Personal Firewall$'") > 0; }, 10s))
+        << "no splash";
     Screenshot("1-splash");
-    ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Quillbrook Personal Firewall$").empty(); }, 15s))
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return Count("--onlyvisible --name '^Quillbrook Personal Firewall$'") > 0; }, 15s))
         << "no window";
     EXPECT_GE(Clock::now() - started, 3s) << "the splash is paced over about five seconds";
-    EXPECT_TRUE(test::WaitUntil([&] { return Windows("^Personal Firewall$").empty(); }, 5s))
+    EXPECT_TRUE(test::WaitUntil([&] { return Count("--onlyvisible --name '^Personal Firewall$'") == 0; }, 5s))
         << "the splash stays";
     Screenshot("2-main-window");
 
@@ -158,52 +129,41 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     child.start("/bin/bash",
                 {"-c", QString("while :; do exec 3<>/dev/tcp/127.0.0.1/%1 || { sleep 0.1; continue; }; "
                                "read -r -u 3 line; exec 3<&-; sleep 0.1; done")
-                           .arg(server.Port())});
+                           .arg(server.port)});
     ASSERT_TRUE(child.waitForStarted(5000));
     const qint64 bash = child.processId();
-
-    ASSERT_TRUE(test::WaitUntil([&] { return !Windows("^Warning!$").empty(); }, 10s)) << "no prompt";
+    ASSERT_TRUE(test::WaitUntil([&] { return Count("--onlyvisible --name '^Warning!$'") > 0; }, 10s))
+        << "no prompt";
     EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) == 'T'; }, 10s))
         << "the unknown program runs on";
     Screenshot("3-prompt");
-    const std::string prompt = Windows("^Warning!$").substr(0, Windows("^Warning!$").find('\n'));
+    const std::string prompt = "search --onlyvisible --name '^Warning!$' mousemove --window %1";
     // The action list: closing its popup leaves it focused; three steps down is "Allways block". Each
     // step waits for the popup to come or go, so that no key reaches the wrong window.
-    const auto visibleWindows = [&] {
-        const std::string list =
-            Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --pid " + appPid);
-        return std::count(list.begin(), list.end(), '\n');
-    };
-    const auto before = visibleWindows();
-    Xdotool("mousemove --window " + prompt + " 100 238 click 1");
-    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() > before; }, 5s)) << "the list does not open";
+    const long before = Count(appWindows);
+    Xdotool(prompt + " 100 238 click 1");
+    EXPECT_TRUE(test::WaitUntil([&] { return Count(appWindows) > before; }, 5s)) << "the list does not open";
     Xdotool("key Escape");
-    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() == before; }, 5s)) << "the list does not close";
+    EXPECT_TRUE(test::WaitUntil([&] { return Count(appWindows) == before; }, 5s))
+        << "the list does not close";
     Xdotool("key Down Down Down"); // the click on Ok below reaches the window after these keys
     Screenshot("4-allways-block");
-    Xdotool("mousemove --window " + prompt + " 363 286 click 1"); // Ok
+    Xdotool(prompt + " 363 286 click 1"); // Ok
 
-    EXPECT_TRUE(test::WaitUntil([&] { return Windows("^Warning!$").empty(); }, 5s)) << "the prompt stays";
+    EXPECT_TRUE(test::WaitUntil([&] { return Count("--onlyvisible --name '^Warning!$'") == 0; }, 5s))
+        << "the prompt stays";
     EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(bash) != 'T'; }, 10s))
         << "the program stays frozen";
     {
-        SettingsStore settings(config + "/Quillbrook");
+        SettingsStore settings(home.path() + "/config/Quillbrook");
         EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Path1"), "/USR/BIN/BASH");
         EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Status1"), "0");
     }
     // Its connection was reset by the prompt; each new one is reset by the next refresh that sees it.
-    ASSERT_TRUE(test::WaitUntil(
-        [&] {
-            server.Poll();
-            int reset = 0;
-            for (const auto& c : server.Connections())
-                reset += c.reset.has_value();
-            return reset >= 3;
-        },
-        10s))
+    ASSERT_TRUE(test::WaitUntil([&] { return server.Poll() >= 3; }, 10s))
         << "new connections of the blocked program are not reset";
-    for (std::size_t i = 1; i < server.Connections().size(); ++i) {
-        const auto& c = server.Connections()[i];
+    for (std::size_t i = 1; i < server.connections.size(); ++i) {
+        const auto& c = server.connections[i];
         if (c.reset) {
             const auto lived = std::chrono::duration_cast<std::chrono::milliseconds>(*c.reset - c.accepted);
             std::printf("connection %zu reset after %lld ms\n", i, static_cast<long long>(lived.count()));
@@ -212,22 +172,19 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
     }
 
     // The tray icon: a window of the program in the notification area, top right.
-    const std::string ownWindows =
-        Output("DISPLAY=" + session.Display() + " xdotool search --onlyvisible --pid " + appPid);
-    EXPECT_FALSE(ownWindows.empty());
-    const auto shown = visibleWindows();
+    const long shown = Count(appWindows);
     Xdotool("mousemove 1011 15");
-    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() > shown; }, 10s)) << "no tooltip";
+    EXPECT_TRUE(test::WaitUntil([&] { return Count(appWindows) > shown; }, 10s)) << "no tooltip";
     Screenshot("5-tray-tooltip");
     Xdotool("mousemove 500 500");
-    EXPECT_TRUE(test::WaitUntil([&] { return visibleWindows() == shown; }, 10s)) << "the tooltip stays";
+    EXPECT_TRUE(test::WaitUntil([&] { return Count(appWindows) == shown; }, 10s)) << "the tooltip stays";
     // Pressed at once, before a tooltip can show: the next window of the program is the menu.
     Xdotool("mousemove 1011 15 click 1");
-    ASSERT_TRUE(test::WaitUntil([&] { return visibleWindows() > shown; }, 10s)) << "no tray menu";
+    ASSERT_TRUE(test::WaitUntil([&] { return Count(appWindows) > shown; }, 10s)) << "no tray menu";
     Screenshot("6-tray-menu");
     Xdotool("key Up Return"); // "Close" is the menu's last item
     EXPECT_TRUE(app.waitForFinished(10000)) << "Close from the tray did not end the program";
-    EXPECT_EQ(Output("DISPLAY=" + session.Display() + " xdotool search --pid " + appPid), "");
+    EXPECT_EQ(Count("--pid " + appPid), 0);
     child.kill();
     child.waitForFinished(3000);
 }

@@ -3,12 +3,11 @@
 // binary, which holds the local server's sockets and would otherwise be frozen by the program too.
 #include "base/settings_store.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <unistd.h>
 
 #include <string>
 
@@ -17,13 +16,10 @@ namespace qb::test {
 // Stores rule 0 "allow" for this test binary under `home`; false when it cannot be written.
 inline bool AllowThisTestBinary(const QTemporaryDir& home)
 {
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return false;
     SettingsStore settings(home.path() + "/config/Quillbrook");
     settings.Save(kFirewallApplication, "Programs", "ProgramCount", "0");
-    settings.Save(kFirewallApplication, "Programs", "Path0", QString::fromLocal8Bit(self, length).toUpper());
+    settings.Save(kFirewallApplication, "Programs", "Path0",
+                  QCoreApplication::applicationFilePath().toUpper());
     settings.Save(kFirewallApplication, "Programs", "Status0", "1");
     return settings.Sync();
 }

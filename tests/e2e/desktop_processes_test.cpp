@@ -1,3 +1,5 @@
+// Finding the desktop's own processes (display server, window manager, tray host) so that they are never
+// frozen, against a real X session.
 #include "platform/linux/desktop_processes_linux.h"
 #include "support/net_namespace.h"
 #include "support/wait_until.h"
@@ -11,11 +13,6 @@
 namespace qb::linux_os {
 namespace {
 
-bool Contains(const std::vector<uint32_t>& pids, pid_t pid)
-{
-    return std::find(pids.begin(), pids.end(), static_cast<uint32_t>(pid)) != pids.end();
-}
-
 TEST(DesktopProcessesTest, TheDisplayServerWindowManagerAndTrayHostAreFoundInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
@@ -26,26 +23,21 @@ TEST(DesktopProcessesTest, TheDisplayServerWindowManagerAndTrayHostAreFoundInNam
     ASSERT_TRUE(session.Start(&why) && session.StartWindowManager(&why) && session.StartTrayHost(&why))
         << why;
     LinuxDesktopProcesses desktop(session.Display(), "");
+    const auto found = [&](pid_t pid) {
+        return std::ranges::count(desktop.Pids(), static_cast<uint32_t>(pid)) > 0;
+    };
     // trayer names its window before it owns the tray selection.
-    std::vector<uint32_t> pids;
-    EXPECT_TRUE(test::WaitUntil(
-        [&] {
-            pids = desktop.Pids();
-            return Contains(pids, session.TrayHostPid());
-        },
-        std::chrono::seconds(30)));
-    EXPECT_TRUE(Contains(pids, ::getpid()));
-    EXPECT_TRUE(Contains(pids, session.ServerPid()));
-    EXPECT_TRUE(Contains(pids, session.WindowManagerPid()));
-    EXPECT_TRUE(Contains(pids, session.TrayHostPid()));
+    EXPECT_TRUE(test::WaitUntil([&] { return found(session.TrayHostPid()); }, std::chrono::seconds(30)));
+    for (const pid_t pid :
+         {::getpid(), session.ServerPid(), session.WindowManagerPid(), session.TrayHostPid()})
+        EXPECT_TRUE(found(pid)) << pid;
 }
 
 TEST(DesktopProcessesTest, WithoutADisplayOnlyItsOwnProcessIsKnown)
 {
-    LinuxDesktopProcesses desktop("", "");
-    EXPECT_EQ(desktop.Pids(), std::vector<uint32_t>{static_cast<uint32_t>(::getpid())});
-    LinuxDesktopProcesses remote("otherhost:0", "/nonexistent/wayland-0");
-    EXPECT_EQ(remote.Pids().front(), static_cast<uint32_t>(::getpid()));
+    EXPECT_EQ(LinuxDesktopProcesses("", "").Pids(), std::vector<uint32_t>{static_cast<uint32_t>(::getpid())});
+    EXPECT_EQ(LinuxDesktopProcesses("otherhost:0", "/nonexistent/wayland-0").Pids().front(),
+              static_cast<uint32_t>(::getpid()));
 }
 
 TEST(DesktopProcessesTest, OnlyLocalDisplaysHaveASocket)

@@ -3,6 +3,7 @@
 // binary itself stays on the offscreen platform.
 #include "shell/frm_system_tray_window.h"
 #include "support/child_mode.h"
+#include "support/net_namespace.h"
 #include "support/wait_until.h"
 #include "support/x_session.h"
 
@@ -27,21 +28,14 @@ int Fail(const char* why)
 
 bool Xdotool(const QString& arguments)
 {
-    return std::system(("xdotool " + arguments.toStdString() + " >/dev/null 2>&1").c_str()) == 0;
+    return test::RunCommand("xdotool " + arguments.toStdString());
 }
 
-int CountOwnVisibleWindows()
+// This process shows exactly `count` windows.
+bool OwnVisibleWindows(int count)
 {
-    const std::string command =
-        "xdotool search --onlyvisible --pid " + std::to_string(::getpid()) + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return -1;
-    int lines = 0;
-    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe))
-        lines += c == '\n';
-    ::pclose(pipe);
-    return lines;
+    return test::RunCommand("[ $(xdotool search --onlyvisible --pid " + std::to_string(::getpid()) +
+                            " | wc -l) -eq " + std::to_string(count) + " ]");
 }
 
 int TrayChild()
@@ -64,7 +58,7 @@ int TrayChild()
     // The icon is first placed at the origin and moves when the tray host embeds it.
     const auto embedded = [&] {
         const QRect place = tray.TrayIcon().geometry();
-        return place.isValid() && place.topLeft() != QPoint(0, 0) && CountOwnVisibleWindows() == 1;
+        return place.isValid() && place.topLeft() != QPoint(0, 0) && OwnVisibleWindows(1);
     };
     if (!test::WaitUntil(embedded, 10000ms))
         return Fail("the icon did not appear in the notification area");
@@ -94,7 +88,7 @@ int TrayChild()
     Xdotool(QStringLiteral("mousemove %1 %2 click 1").arg(close.x()).arg(close.y()));
     if (!test::WaitUntil([&] { return unloaded; }, 5000ms))
         return Fail("Close did not reach the main window");
-    if (!test::WaitUntil([&] { return CountOwnVisibleWindows() == 0; }, 5000ms))
+    if (!test::WaitUntil([&] { return OwnVisibleWindows(0); }, 5000ms))
         return Fail("a window of the tray is still on the screen after Close");
     std::printf("ok\n");
     return 0;

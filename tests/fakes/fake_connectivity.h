@@ -3,8 +3,7 @@
 
 namespace qb::test {
 
-class FakeConnectivity final : public Connectivity {
-public:
+struct FakeConnectivity final : Connectivity {
     ConnectedState state;
     ConnectedState Query() override { return state; }
 };

@@ -3,17 +3,10 @@
 
 namespace qb::test {
 
-// The desktop's processes as a list; every call is counted.
-class FakeDesktopProcesses final : public DesktopProcesses {
-public:
+// The desktop's processes as a list.
+struct FakeDesktopProcesses final : DesktopProcesses {
     std::vector<uint32_t> pids;
-    int calls = 0;
-
-    std::vector<uint32_t> Pids() override
-    {
-        ++calls;
-        return pids;
-    }
+    std::vector<uint32_t> Pids() override { return pids; }
 };
 
 } // namespace qb::test

@@ -2,18 +2,14 @@
 // An echo service that answers every request with `outcome` and records what was asked.
 #include "platform/echo_service.h"
 
-#include <vector>
-
 namespace qb::test {
 
-class FakeEchoService final : public EchoService {
-public:
+struct FakeEchoService final : EchoService {
     struct Request {
         uint32_t address;
         std::vector<std::byte> payload;
         std::chrono::milliseconds timeout;
     };
-
     EchoOutcome outcome;
     std::vector<Request> requests;
 

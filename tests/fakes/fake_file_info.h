@@ -2,28 +2,20 @@
 #include "platform/file_info_source.h"
 
 #include <map>
-#include <string>
 
 namespace qb::test {
 
-class FakeFileInfo final : public FileInfoSource {
-public:
+struct FakeFileInfo final : FileInfoSource {
     std::map<std::string, FileFacts> files;
     std::map<std::string, FileVersion> versions;
 
     std::optional<FileFacts> Stat(const std::string& path) override
     {
-        const auto it = files.find(path);
-        if (it == files.end())
-            return std::nullopt;
-        return it->second;
+        return files.contains(path) ? std::optional(files.at(path)) : std::nullopt;
     }
     std::optional<FileVersion> Version(const std::string& path) override
     {
-        const auto it = versions.find(path);
-        if (it == versions.end())
-            return std::nullopt;
-        return it->second;
+        return versions.contains(path) ? std::optional(versions.at(path)) : std::nullopt;
     }
 };
 

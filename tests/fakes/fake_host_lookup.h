@@ -4,43 +4,35 @@
 
 #include <QStringList>
 
-#include <utility>
+#include <map>
 #include <vector>
 
 namespace qb::test {
 
-class FakeHostLookup final : public HostLookup {
-public:
+struct FakeHostLookup final : HostLookup {
+    QStringList started;
+
     void Start(const QString& address, Done done) override
     {
         started << address;
-        m_pending.emplace_back(address, std::move(done));
+        m_pending.emplace(address, std::move(done));
     }
-
-    // Answers every pending look-up of `address` with `name`; false when none was pending.
+    // Answers every pending look-up of `address` with `name`, in the order they began; false when none was
+    // pending.
     bool Release(const QString& address, const QString& name)
     {
-        bool any = false;
-        for (auto it = m_pending.begin(); it != m_pending.end();) {
-            if (it->first == address) {
-                const Done done = std::move(it->second);
-                it = m_pending.erase(it);
-                done(name);
-                any = true;
-            } else {
-                ++it;
-            }
-        }
-        return any;
+        std::vector<Done> due;
+        while (m_pending.contains(address))
+            due.push_back(std::move(m_pending.extract(address).mapped()));
+        for (const Done& done : due)
+            done(name);
+        return !due.empty();
     }
     // A failed look-up answers with the address itself.
     bool Fail(const QString& address) { return Release(address, address); }
-    size_t PendingCount() const { return m_pending.size(); }
-
-    QStringList started;
 
 private:
-    std::vector<std::pair<QString, Done>> m_pending;
+    std::multimap<QString, Done> m_pending;
 };
 
 } // namespace qb::test

@@ -4,21 +4,16 @@
 
 #include <QHash>
 #include <QSet>
-#include <QStringList>
 
 namespace qb::test {
 
-class FakeHostNames final : public HostNames {
-public:
+struct FakeHostNames final : HostNames {
     QString CheckDictionary(const QString& address) override
     {
-        asked << address;
-        if (const auto it = m_names.constFind(address); it != m_names.constEnd())
-            return *it;
-        m_pending.insert(address);
-        return address;
+        if (!m_names.contains(address))
+            m_pending.insert(address);
+        return m_names.value(address, address);
     }
-
     // Answers the pending look-up of `address`; false when none was pending.
     bool Release(const QString& address, const QString& name)
     {
@@ -28,8 +23,6 @@ public:
         emit HostNameResolved(address, name);
         return true;
     }
-
-    QStringList asked;
 
 private:
     QHash<QString, QString> m_names;

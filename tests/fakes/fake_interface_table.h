@@ -3,15 +3,9 @@
 
 namespace qb::test {
 
-class FakeInterfaceTable final : public InterfaceTableSource {
-public:
+struct FakeInterfaceTable final : InterfaceTableSource {
     InterfaceTable table;
-    int fetches = 0;
-    InterfaceTable Fetch() override
-    {
-        ++fetches;
-        return table;
-    }
+    InterfaceTable Fetch() override { return table; }
 };
 
 } // namespace qb::test

@@ -11,16 +11,14 @@
 
 namespace qb::test {
 
-class FakeNameResolver final : public NameResolver {
-public:
+struct FakeNameResolver final : NameResolver {
     std::optional<std::string> HostName(uint32_t address) override
     {
         std::unique_lock lock(m_mutex);
         m_asked.push_back(address);
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return m_held.count(address) == 0; });
-        const auto found = m_names.find(address);
-        return found == m_names.end() ? std::nullopt : found->second;
+        m_changed.wait(lock, [&] { return !m_held.contains(address); });
+        return m_names.contains(address) ? m_names.at(address) : std::nullopt;
     }
 
     void Answer(uint32_t address, std::optional<std::string> name)

@@ -15,33 +15,24 @@
 namespace qb::test {
 
 struct FakePlatform {
-    Platform platform;
-    FakeTcpTable* tcp;
-    FakeProcessSource* processes;
-    FakeThreadControl* threads;
-    FakeInterfaceTable* interfaces;
-    FakeConnectivity* connectivity;
-    FakeFileInfo* files;
-
-    FakePlatform()
+    // Puts a new fake of type F into the platform's `slot` and returns it.
+    template <class F, class Slot> static F* Fill(Slot& slot)
     {
-        platform.tcpTable = std::make_unique<FakeTcpTable>();
-        platform.processes = std::make_unique<FakeProcessSource>();
-        platform.terminator = std::make_unique<FakeProcessTerminator>();
-        platform.files = std::make_unique<FakeFileInfo>();
-        platform.threads = std::make_unique<FakeThreadControl>();
-        platform.interfaces = std::make_unique<FakeInterfaceTable>();
-        platform.connectivity = std::make_unique<FakeConnectivity>();
-        platform.desktop = std::make_unique<FakeDesktopProcesses>();
-        platform.echo = std::make_unique<FakeEchoService>();
-        platform.resolver = std::make_shared<FakeNameResolver>();
-        tcp = static_cast<FakeTcpTable*>(platform.tcpTable.get());
-        processes = static_cast<FakeProcessSource*>(platform.processes.get());
-        threads = static_cast<FakeThreadControl*>(platform.threads.get());
-        interfaces = static_cast<FakeInterfaceTable*>(platform.interfaces.get());
-        connectivity = static_cast<FakeConnectivity*>(platform.connectivity.get());
-        files = static_cast<FakeFileInfo*>(platform.files.get());
+        slot = std::make_unique<F>();
+        return static_cast<F*>(slot.get());
     }
+
+    Platform platform;
+    FakeTcpTable* tcp = Fill<FakeTcpTable>(platform.tcpTable);
+    FakeProcessSource* processes = Fill<FakeProcessSource>(platform.processes);
+    FakeThreadControl* threads = Fill<FakeThreadControl>(platform.threads);
+    FakeInterfaceTable* interfaces = Fill<FakeInterfaceTable>(platform.interfaces);
+    FakeConnectivity* connectivity = Fill<FakeConnectivity>(platform.connectivity);
+    FakeFileInfo* files = Fill<FakeFileInfo>(platform.files);
+    FakeProcessTerminator* terminator = Fill<FakeProcessTerminator>(platform.terminator);
+    FakeDesktopProcesses* desktop = Fill<FakeDesktopProcesses>(platform.desktop);
+    FakeEchoService* echo = Fill<FakeEchoService>(platform.echo);
+    FakeNameResolver* resolver = Fill<FakeNameResolver>(platform.resolver);
 };
 
 } // namespace qb::test

@@ -2,15 +2,11 @@
 #include "platform/process_source.h"
 
 #include <map>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace qb::test {
 
 // Processes in listing order; a pid without a path cannot be opened.
-class FakeProcessSource final : public ProcessSource {
-public:
+struct FakeProcessSource final : ProcessSource {
     std::vector<uint32_t> order;
     std::map<uint32_t, std::string> paths;
     std::map<uint32_t, uint64_t> startTimes; // a pid without one reads as ended
@@ -25,24 +21,16 @@ public:
     }
     std::optional<std::vector<uint32_t>> ListProcesses() override
     {
-        if (failList)
-            return std::nullopt;
-        return order;
+        return failList ? std::nullopt : std::optional(order);
     }
     std::optional<std::string> ExecutablePath(uint32_t pid) override
     {
         ++pathLookups;
-        const auto it = paths.find(pid);
-        if (it == paths.end())
-            return std::nullopt;
-        return it->second;
+        return paths.contains(pid) ? std::optional(paths.at(pid)) : std::nullopt;
     }
     std::optional<uint64_t> StartTime(uint32_t pid) override
     {
-        const auto it = startTimes.find(pid);
-        if (it == startTimes.end())
-            return std::nullopt;
-        return it->second;
+        return startTimes.contains(pid) ? std::optional(startTimes.at(pid)) : std::nullopt;
     }
 };
 

@@ -7,17 +7,15 @@
 namespace qb::test {
 
 // Running processes as pid → start time; Terminate ends a process whose start time matches.
-class FakeProcessTerminator final : public ProcessTerminator {
-public:
+struct FakeProcessTerminator final : ProcessTerminator {
     std::map<uint32_t, uint64_t> running;
     std::vector<uint32_t> terminated;
 
     bool Terminate(uint32_t pid, uint64_t startTime) override
     {
-        const auto it = running.find(pid);
-        if (it == running.end() || it->second != startTime)
+        if (!running.contains(pid) || running.at(pid) != startTime)
             return false;
-        running.erase(it);
+        running.erase(pid);
         terminated.push_back(pid);
         return true;
     }

@@ -8,31 +8,24 @@
 
 namespace qb::test {
 
-class FakeStepClock final : public StepClock {
-public:
+struct FakeStepClock final : StepClock {
     int64_t now = 0;
 
     int64_t NowMs() const override { return now; }
     void CallAfter(int64_t ms, std::function<void()> callback) override
     {
-        m_due = now + ms;
-        m_callback = std::move(callback);
+        m_pending.emplace(now + ms, std::move(callback));
     }
-    void Cancel() override
-    {
-        m_due.reset();
-        m_callback = nullptr;
-    }
+    void Cancel() override { m_pending.reset(); }
 
-    bool Pending() const { return m_due.has_value(); }
+    bool Pending() const { return m_pending.has_value(); }
 
     // Moves the clock to `time`, firing every call that falls due on the way at its own time.
     void AdvanceTo(int64_t time)
     {
-        while (m_due && *m_due <= time) {
-            now = std::max(now, *m_due);
-            m_due.reset();
-            std::function<void()> callback = std::exchange(m_callback, nullptr);
+        while (m_pending && m_pending->first <= time) {
+            auto [due, callback] = *std::exchange(m_pending, std::nullopt);
+            now = std::max(now, due);
             callback();
         }
         now = std::max(now, time);
@@ -40,8 +33,7 @@ public:
     void Advance(int64_t ms) { AdvanceTo(now + ms); }
 
 private:
-    std::optional<int64_t> m_due;
-    std::function<void()> m_callback;
+    std::optional<std::pair<int64_t, std::function<void()>>> m_pending; // due time and call
 };
 
 } // namespace qb::test

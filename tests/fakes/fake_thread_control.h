@@ -1,14 +1,13 @@
 #pragma once
 #include "platform/thread_control.h"
 
+#include <algorithm>
 #include <map>
-#include <vector>
 
 namespace qb::test {
 
 // Threads per process with counted suspension, as the system keeps it.
-class FakeThreadControl final : public ThreadControl {
-public:
+struct FakeThreadControl final : ThreadControl {
     std::map<uint32_t, std::vector<uint32_t>> threadsOf; // pid → thread ids
     std::map<uint32_t, int> suspendCount;                // thread id → count
     uint32_t selfPid = 1;
@@ -18,20 +17,20 @@ public:
     std::optional<std::vector<ThreadEntry>> ListThreads(uint32_t processId) override
     {
         std::vector<ThreadEntry> entries = foreignThreads;
-        if (const auto it = threadsOf.find(processId); it != threadsOf.end()) {
-            for (const uint32_t tid : it->second)
-                entries.push_back({tid, processId});
-        }
-        if (entries.empty())
-            return std::nullopt;
-        return entries;
+        for (const uint32_t tid :
+             threadsOf.contains(processId) ? threadsOf.at(processId) : std::vector<uint32_t>())
+            entries.push_back({tid, processId});
+        return entries.empty() ? std::nullopt : std::optional(entries);
     }
     bool SuspendThread(uint32_t threadId) override
     {
-        if (!Exists(threadId))
-            return false;
-        ++suspendCount[threadId];
-        return true;
+        bool exists = std::ranges::any_of(
+            foreignThreads, [&](const ThreadEntry& entry) { return entry.threadId == threadId; });
+        for (const auto& [pid, tids] : threadsOf)
+            exists = exists || std::ranges::count(tids, threadId) > 0;
+        if (exists)
+            ++suspendCount[threadId];
+        return exists;
     }
     bool ResumeThread(uint32_t threadId) override
     {
@@ -44,27 +43,9 @@ public:
 
     bool Running(uint32_t pid) const
     {
-        for (const uint32_t tid : threadsOf.at(pid)) {
-            if (const auto it = suspendCount.find(tid); it != suspendCount.end() && it->second > 0)
-                return false;
-        }
-        return true;
-    }
-
-private:
-    bool Exists(uint32_t threadId) const
-    {
-        for (const auto& [pid, tids] : threadsOf) {
-            for (const uint32_t tid : tids) {
-                if (tid == threadId)
-                    return true;
-            }
-        }
-        for (const ThreadEntry& entry : foreignThreads) {
-            if (entry.threadId == threadId)
-                return true;
-        }
-        return false;
+        return std::ranges::none_of(threadsOf.at(pid), [&](uint32_t tid) {
+            return suspendCount.contains(tid) && suspendCount.at(tid) > 0;
+        });
     }
 };
 

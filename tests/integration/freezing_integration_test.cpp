@@ -1,3 +1,5 @@
+// Freezing real processes with SIGSTOP and SIGCONT, and the record that lets a new run release what a
+// crashed one left frozen.
 #include "control/process_freezer.h"
 #include "platform/linux/thread_control_linux.h"
 #include "support/net_namespace.h"
@@ -6,65 +8,55 @@
 
 #include <QTemporaryDir>
 
-#include <pthread.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <thread>
 
 namespace qb {
 namespace {
 
-using test::ChildProcess;
+[[noreturn]] void SleepInShortSteps()
+{
+    for (;;)
+        ::usleep(10000);
+}
 
 // A child with a second thread, both sleeping in short steps so that the child is 'S' while it runs.
-std::unique_ptr<ChildProcess> StartSleeper()
+std::unique_ptr<test::ChildProcess> StartSleeper()
 {
-    return std::make_unique<ChildProcess>([] {
-        pthread_t thread;
-        pthread_create(
-            &thread, nullptr,
-            [](void*) -> void* {
-                for (;;)
-                    ::usleep(10000);
-            },
-            nullptr);
-        for (;;)
-            ::usleep(10000);
+    return std::make_unique<test::ChildProcess>([] {
+        std::thread(SleepInShortSteps).detach();
+        SleepInShortSteps();
     });
 }
 
-bool Stopped(const ChildProcess& child)
-{
-    return child.WaitForState('T', 10000);
-}
-bool Running(const ChildProcess& child)
-{
-    return child.WaitForState('S', 10000);
-}
-
-TEST(FreezingIntegrationTest, FreezingAChildStopsItAndTwoFreezesNeedTwoReleasesInNamespace)
+TEST(FreezingIntegrationTest, FreezesAreCountedAndDestroyingTheControlReleasesWhatItFrozeInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
     auto child = StartSleeper();
-    linux_os::LinuxThreadControl threads;
-    ProcessFreezer freezer(threads);
     const auto pid = static_cast<uint32_t>(child->Pid());
-    // Wait for the second thread, so that the count is kept for both.
-    for (int i = 0; i < 200 && threads.ListThreads(pid).value_or(std::vector<ThreadEntry>{}).size() < 2; ++i)
-        ::usleep(5000);
-    ASSERT_EQ(threads.ListThreads(pid)->size(), 2u);
-
-    freezer.FreezeProcess(pid);
-    EXPECT_TRUE(Stopped(*child));
-    freezer.FreezeProcess(pid);
-    freezer.ReleaseProcess(pid);
-    ::usleep(50000);
-    EXPECT_EQ(child->State(), 'T');
-    freezer.ReleaseProcess(pid);
-    EXPECT_TRUE(Running(*child));
-    freezer.ReleaseProcess(pid); // one release too many changes nothing
-    freezer.FreezeProcess(pid);
-    EXPECT_TRUE(Stopped(*child));
-    freezer.ReleaseProcess(pid);
-    EXPECT_TRUE(Running(*child));
+    {
+        linux_os::LinuxThreadControl threads;
+        ProcessFreezer freezer(threads);
+        // Wait for the second thread, so that the count is kept for both.
+        ASSERT_TRUE(test::PollUntil(
+            [&] { return threads.ListThreads(pid).value_or(std::vector<ThreadEntry>{}).size() == 2; },
+            10000));
+        freezer.FreezeProcess(pid);
+        EXPECT_TRUE(child->WaitForState('T', 10000));
+        freezer.FreezeProcess(pid);
+        freezer.ReleaseProcess(pid);
+        EXPECT_FALSE(child->WaitForState('S', 200)) << "continued";
+        freezer.ReleaseProcess(pid);
+        EXPECT_TRUE(child->WaitForState('S', 10000));
+        freezer.ReleaseProcess(pid); // one release too many changes nothing
+        freezer.FreezeProcess(pid);
+        EXPECT_TRUE(child->WaitForState('T', 10000));
+        freezer.FreezeProcess(pid);
+    }
+    EXPECT_TRUE(child->WaitForState('S', 10000));
 }
 
 TEST(FreezingIntegrationTest, OwnProcessAndEndedProcessesAreLeftAloneInNamespace)
@@ -83,60 +75,32 @@ TEST(FreezingIntegrationTest, OwnProcessAndEndedProcessesAreLeftAloneInNamespace
     EXPECT_TRUE(threads.FrozenProcesses().empty());
 }
 
-TEST(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunLeftFrozenInNamespace)
+TEST(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunLeftFrozenButNotAReusedPidInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const std::string stateFile = folder.filePath("frozen").toStdString();
-    auto child = StartSleeper();
-    const auto pid = static_cast<uint32_t>(child->Pid());
+    auto frozen = StartSleeper();
+    auto other = StartSleeper();
+    ASSERT_TRUE(other->WaitForState('S', 10000));
 
-    // The crashed run: it stops the child and never gets to release it before the next run starts.
+    // The crashed run: it stops a child and never gets to release it before the next run starts.
     linux_os::LinuxThreadControl crashed("/proc", stateFile);
-    ProcessFreezer(crashed).FreezeProcess(pid);
-    ASSERT_TRUE(Stopped(*child));
+    ProcessFreezer(crashed).FreezeProcess(static_cast<uint32_t>(frozen->Pid()));
+    ASSERT_TRUE(frozen->WaitForState('T', 10000));
+    // A record whose start time is not that of the process now holding its pid, which someone else stopped.
+    ::kill(other->Pid(), SIGSTOP);
+    ASSERT_TRUE(other->WaitForState('T', 10000));
+    const auto startTime = linux_os::ProcessStartTime("/proc", static_cast<uint32_t>(other->Pid()));
+    ASSERT_TRUE(startTime.has_value());
+    std::ofstream(stateFile, std::ios::app) << other->Pid() << ' ' << *startTime + 1 << '\n';
 
     linux_os::LinuxThreadControl next("/proc", stateFile);
     EXPECT_EQ(next.ReleaseStale(), 1);
-    EXPECT_TRUE(Running(*child));
+    EXPECT_TRUE(frozen->WaitForState('S', 10000));
+    EXPECT_FALSE(other->WaitForState('S', 200)) << "continued";
     EXPECT_EQ(next.ReleaseStale(), 0); // the record is emptied once used
-}
-
-TEST(FreezingIntegrationTest, ARecordOfAReusedPidIsNotSignalledInNamespace)
-{
-    QB_REQUIRE_FRESH_NAMESPACE();
-    QTemporaryDir folder;
-    const std::string stateFile = folder.filePath("frozen").toStdString();
-    auto child = StartSleeper();
-    ASSERT_TRUE(child->WaitForState('S', 10000));
-    ::kill(child->Pid(), SIGSTOP); // stopped by someone else: not ours to continue
-    ASSERT_TRUE(Stopped(*child));
-    const auto startTime = linux_os::ProcessStartTime("/proc", static_cast<uint32_t>(child->Pid()));
-    ASSERT_TRUE(startTime.has_value());
-    {
-        std::FILE* out = std::fopen(stateFile.c_str(), "w");
-        std::fprintf(out, "%d %llu\n", child->Pid(), static_cast<unsigned long long>(*startTime + 1));
-        std::fclose(out);
-    }
-    linux_os::LinuxThreadControl next("/proc", stateFile);
-    EXPECT_EQ(next.ReleaseStale(), 0);
-    ::usleep(50000);
-    EXPECT_EQ(child->State(), 'T');
-}
-
-TEST(FreezingIntegrationTest, DestroyingTheControlReleasesEverythingItFroze)
-{
-    QB_REQUIRE_FRESH_NAMESPACE();
-    auto child = StartSleeper();
-    {
-        linux_os::LinuxThreadControl threads;
-        ProcessFreezer freezer(threads);
-        freezer.FreezeProcess(static_cast<uint32_t>(child->Pid()));
-        freezer.FreezeProcess(static_cast<uint32_t>(child->Pid()));
-        ASSERT_TRUE(Stopped(*child));
-    }
-    EXPECT_TRUE(Running(*child));
 }
 
 } // namespace

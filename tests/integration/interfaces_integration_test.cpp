@@ -1,3 +1,4 @@
+// The interface table and the online check against the links of a private namespace.
 #include "integration/loopback.h"
 #include "monitor/online_check.h"
 #include "platform/linux/connectivity_linux.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace qb {
@@ -21,12 +23,9 @@ TEST(InterfacesIntegrationTest, ANamespaceWithOnlyLoopbackGivesOneRowCountingIts
     const auto before = helper.Interfaces();
     ASSERT_EQ(before->Count(), 1);
     const CInterface& lo = *before->Item(1);
-    EXPECT_EQ(lo.InterfaceName, "lo");
-    EXPECT_EQ(lo.InterfaceDescription, "lo");
-    EXPECT_EQ(lo.InterfaceType, 24);
-    EXPECT_EQ(lo.AdminStatus, 1);
-    EXPECT_EQ(lo.OperationalStatus, 5);
-    EXPECT_EQ(lo.LastChange, 0);
+    EXPECT_EQ(std::tuple(lo.InterfaceName, lo.InterfaceDescription, lo.InterfaceType, lo.AdminStatus,
+                         lo.OperationalStatus, lo.LastChange),
+              std::tuple("lo", "lo", 24, 1, 5, 0));
     const int64_t receivedBefore = helper.BytesReceived();
 
     uint16_t port = 0;
@@ -34,13 +33,11 @@ TEST(InterfacesIntegrationTest, ANamespaceWithOnlyLoopbackGivesOneRowCountingIts
     const int client = test::Connect(port);
     const int server = test::Accept(listener);
     std::vector<char> data(100000, 'q');
-    std::size_t sent = 0;
-    while (sent < data.size()) {
+    for (std::size_t sent = 0; sent < data.size();) {
         const ssize_t n = ::send(client, data.data() + sent, data.size() - sent, 0);
         ASSERT_GT(n, 0);
         sent += static_cast<std::size_t>(n);
-        std::vector<char> sink(65536);
-        (void)!::recv(server, sink.data(), sink.size(), MSG_DONTWAIT);
+        (void)!::recv(server, data.data(), data.size(), MSG_DONTWAIT);
     }
     helper.Interfaces();
     EXPECT_GE(helper.BytesReceived() - receivedBefore, 100000);
@@ -62,13 +59,9 @@ TEST(InterfacesIntegrationTest, ANamespaceIsOnlineOnlyWithADefaultRouteThroughAL
     linux_os::LinuxInterfaceTable source;
     const InterfaceTable table = source.Fetch();
     ASSERT_EQ(table.status, InterfaceTable::Status::Ok);
-    const auto veth = std::find_if(table.rows.begin(), table.rows.end(),
-                                   [](const InterfaceRow& row) { return row.name == "qbv0"; });
+    const auto veth = std::ranges::find(table.rows, std::string("qbv0"), &InterfaceRow::name);
     ASSERT_NE(veth, table.rows.end());
-    EXPECT_EQ(veth->type, 6u);
-    EXPECT_EQ(veth->physicalAddress.size(), 6u);
-    EXPECT_EQ(veth->mtu, 1500u);
-
+    EXPECT_EQ(std::tuple(veth->type, veth->physicalAddress.size(), veth->mtu), std::tuple(6u, 6u, 1500u));
     ASSERT_TRUE(test::RunCommand("ip link set qbv0 down"));
     EXPECT_FALSE(IsOnline(connectivity));
 }

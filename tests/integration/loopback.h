@@ -3,6 +3,7 @@
 // set-up never passes as an empty result.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,63 +21,63 @@ inline void Check(bool ok, const char* what)
     }
 }
 
+// The port of a socket's own address, or with `peer` of its peer's, in host order; either family.
+inline uint16_t PortOf(int fd, bool peer = false)
+{
+    sockaddr_in6 address{};
+    socklen_t length = sizeof address;
+    auto* raw = reinterpret_cast<sockaddr*>(&address);
+    Check((peer ? ::getpeername(fd, raw, &length) : ::getsockname(fd, raw, &length)) == 0, "address");
+    return ntohs(address.sin6_port); // where sin_port is too
+}
+
 // A listener on 127.0.0.1 with a kernel-chosen port; returns the fd and the port in host order.
 inline int Listen(uint16_t& port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    Check(fd >= 0, "socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    Check(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind");
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind");
     Check(::listen(fd, 4096) == 0, "listen");
-    socklen_t length = sizeof address;
-    Check(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0, "getsockname");
-    port = ntohs(address.sin_port);
+    port = PortOf(fd);
     return fd;
 }
 
-// A connected client socket; `localPort` receives its own port in host order.
-inline int Connect(uint16_t port, uint16_t* localPort = nullptr)
+// A client connected to 127.0.0.1:`port`, or with `mapped` a dual-stack IPv6 socket connected to
+// ::ffff:127.0.0.1; `localPort` receives its own port in host order.
+inline int Connect(uint16_t port, uint16_t* localPort = nullptr, bool mapped = false)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    Check(fd >= 0, "socket");
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    Check(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "connect");
-    if (localPort != nullptr) {
-        socklen_t length = sizeof address;
-        Check(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0, "getsockname");
-        *localPort = ntohs(address.sin_port);
-    }
+    const int fd = ::socket(mapped ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in v4{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    sockaddr_in6 v6{AF_INET6, htons(port), 0, {}, 0};
+    Check(fd >= 0 && ::inet_pton(AF_INET6, "::ffff:127.0.0.1", &v6.sin6_addr) == 1, "socket");
+    Check((mapped ? ::connect(fd, reinterpret_cast<sockaddr*>(&v6), sizeof v6)
+                  : ::connect(fd, reinterpret_cast<sockaddr*>(&v4), sizeof v4)) == 0,
+          "connect");
+    if (localPort != nullptr)
+        *localPort = PortOf(fd);
     return fd;
 }
 
-// A dual-stack IPv6 socket connected to ::ffff:127.0.0.1.
-inline int ConnectMapped(uint16_t port, uint16_t* localPort = nullptr)
-{
-    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    Check(fd >= 0, "socket6");
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    Check(::inet_pton(AF_INET6, "::ffff:127.0.0.1", &address.sin6_addr) == 1, "inet_pton");
-    address.sin6_port = htons(port);
-    Check(::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "connect6");
-    if (localPort != nullptr) {
-        socklen_t length = sizeof address;
-        Check(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0, "getsockname6");
-        *localPort = ntohs(address.sin6_port);
-    }
-    return fd;
-}
-
+// The next connection of `listener`, waited for at most ten seconds.
 inline int Accept(int listener)
 {
+    pollfd ready{listener, POLLIN, 0};
+    Check(::poll(&ready, 1, 10000) == 1, "waiting for a connection");
     const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
     Check(fd >= 0, "accept");
     return fd;
+}
+
+// A new connection to the listener carries a byte.
+inline bool CarriesData(int listener, uint16_t port)
+{
+    const int client = Connect(port);
+    const int server = Accept(listener);
+    char byte = 0;
+    const bool carried = ::send(client, "x", 1, 0) == 1 && ::recv(server, &byte, 1, 0) == 1 && byte == 'x';
+    ::close(client);
+    ::close(server);
+    return carried;
 }
 
 // The table's encoding of a host-order port.

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <memory>
@@ -37,24 +36,19 @@ std::optional<QString> LoopbackNameInHostsFile()
     return std::nullopt;
 }
 
-TEST(NameLookupInNamespaceTest, LoopbackHasItsNameAndAnUnknownAddressComesBackUnchangedInNamespace)
+TEST(NameLookupInNamespaceTest,
+     AnUnknownAddressComesBackUnchangedAtOnceAndTheCacheFillsInLoopbacksNameInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
     linux_os::GetnameinfoResolver resolver;
-    if (const auto name = LoopbackNameInHostsFile()) {
-        EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.0.0.1"), *name);
-    }
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "10.1.2.3"), "10.1.2.3");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-}
-
-TEST(NameLookupInNamespaceTest, TheCacheAnswersAtOnceAndFillsInTheNameLaterInNamespace)
-{
-    QB_REQUIRE_FRESH_NAMESPACE();
     const auto loopbackName = LoopbackNameInHostsFile();
     if (!loopbackName)
         GTEST_SKIP() << "/etc/hosts names no 127.0.0.1";
+    EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.0.0.1"), *loopbackName);
+
     test::TempHome home;
     QDir().mkpath(home.Path() + "/program");
     SettingsStore settings;
@@ -63,19 +57,12 @@ TEST(NameLookupInNamespaceTest, TheCacheAnswersAtOnceAndFillsInTheNameLaterInNam
     QStringList resolved;
     QObject::connect(&cache, &CDictionary::HostNameResolved,
                      [&](const QString& address, const QString& name) { resolved << address + "=" + name; });
-
     EXPECT_EQ(cache.CheckDictionary("127.0.0.1"), "127.0.0.1");
     EXPECT_EQ(cache.CheckDictionary("10.1.2.3"), "10.1.2.3");
-    ASSERT_TRUE(test::WaitUntil([&] { return resolved.size() == 2; }, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return resolved.size() == 2; }, 10s));
     resolved.sort();
     EXPECT_EQ(resolved, QStringList({"10.1.2.3=10.1.2.3", "127.0.0.1=" + *loopbackName}));
     EXPECT_EQ(cache.CheckDictionary("127.0.0.1"), *loopbackName);
-    ASSERT_TRUE(cache.WriteCache());
-    // Entries are written in the order their answers arrived, which the two worker threads decide.
-    QList<QByteArray> lines = test::TempHome::ReadAll(home.Path() + "/program/cache.ini").split('\n');
-    std::sort(lines.begin(), lines.end());
-    EXPECT_EQ(lines,
-              QList<QByteArray>({"", "10.1.2.3,10.1.2.3\r", "127.0.0.1," + loopbackName->toUtf8() + "\r"}));
 }
 
 } // namespace

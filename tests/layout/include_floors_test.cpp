@@ -42,9 +42,14 @@ bool MayInclude(const std::string& folder, const std::string& included)
 TEST(IncludeFloorsTest, NoFolderIncludesItsOwnFloorOrASideFolder)
 {
     EXPECT_TRUE(MayInclude("monitor", "base"));
-    for (const auto& [folder, included] : {std::pair{"monitor", "control"}, {"control", "monitor"},
-                                           {"net", "shell"}, {"base", "monitor"}, {"controls", "base"},
-                                           {"platform", "base"}, {"shell", "app"}, {"newfolder", "base"}})
+    for (const auto& [folder, included] : {std::pair{"monitor", "control"},
+                                           {"control", "monitor"},
+                                           {"net", "shell"},
+                                           {"base", "monitor"},
+                                           {"controls", "base"},
+                                           {"platform", "base"},
+                                           {"shell", "app"},
+                                           {"newfolder", "base"}})
         EXPECT_FALSE(MayInclude(folder, included)) << folder << " -> " << included;
 }
 

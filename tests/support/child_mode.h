@@ -4,8 +4,6 @@
 // with its result. Tests start the helper with StartChild and touch only that process.
 #include <QCoreApplication>
 #include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,18 +11,14 @@
 
 namespace qb::test {
 
-using ChildBody = int (*)();
-
 struct ChildMode {
-    ChildMode(const char* name, ChildBody body)
+    ChildMode(const char* name, int (*body)())
     {
-        const char* wanted = std::getenv("QB_CHILD_MODE");
-        if (!wanted || std::strcmp(wanted, name) != 0)
-            return;
-        const int result = body();
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(result);
+        if (const char* wanted = std::getenv("QB_CHILD_MODE"); wanted && std::strcmp(wanted, name) == 0) {
+            const int result = body();
+            std::fflush(nullptr);
+            std::_Exit(result);
+        }
     }
 };
 
@@ -33,10 +27,8 @@ inline void StartChild(QProcess& process, const char* name, const QStringList& e
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QB_CHILD_MODE"), QString::fromLatin1(name));
-    for (const QString& entry : extra) {
-        const qsizetype equals = entry.indexOf(u'=');
-        environment.insert(entry.left(equals), entry.mid(equals + 1));
-    }
+    for (const QString& entry : extra)
+        environment.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
     process.setProcessEnvironment(environment);
     process.setProgram(QCoreApplication::applicationFilePath());
     process.start();

@@ -1,11 +1,7 @@
 #include "support/net_namespace.h"
 
-#include <fcntl.h>
-#include <net/if.h>
 #include <sched.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,47 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 namespace qb::test {
-namespace {
-
-bool BringLoopbackUp(std::string* why)
-{
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        *why = std::string("socket: ") + std::strerror(errno);
-        return false;
-    }
-    ifreq req{};
-    std::strncpy(req.ifr_name, "lo", IFNAMSIZ - 1);
-    bool ok = ::ioctl(fd, SIOCGIFFLAGS, &req) == 0;
-    if (ok) {
-        req.ifr_flags |= IFF_UP;
-        ok = ::ioctl(fd, SIOCSIFFLAGS, &req) == 0;
-    }
-    if (!ok)
-        *why = std::string("bringing lo up: ") + std::strerror(errno);
-    ::close(fd);
-    return ok;
-}
-
-// Lines after the header of /proc/self/net/tcp{,6}: the sockets of this namespace.
-int CountTcpSockets()
-{
-    int count = 0;
-    for (const char* file : {"/proc/self/net/tcp", "/proc/self/net/tcp6"}) {
-        std::ifstream in(file);
-        std::string line;
-        std::getline(in, line);
-        while (std::getline(in, line))
-            ++count;
-    }
-    return count;
-}
-
-} // namespace
 
 bool EnterFreshNetNamespace(std::string* why)
 {
@@ -62,25 +20,28 @@ bool EnterFreshNetNamespace(std::string* why)
         *why = "not running as root";
         return false;
     }
-    if (::unshare(CLONE_NEWNET) != 0) {
-        *why = std::string("unshare(CLONE_NEWNET): ") + std::strerror(errno);
+    if (::unshare(CLONE_NEWNET) != 0 || !RunCommand("ip link set lo up")) {
+        *why = std::string("no new namespace with lo up: ") + std::strerror(errno);
         return false;
     }
-    if (!BringLoopbackUp(why))
-        return false;
-    if (const int count = CountTcpSockets(); count != 0) {
-        *why = "the new namespace already holds " + std::to_string(count) + " TCP sockets";
-        return false;
+    // The lines of /proc/self/net/tcp{,6} other than their headers are the sockets of this namespace.
+    int sockets = 0;
+    for (const char* file : {"/proc/self/net/tcp", "/proc/self/net/tcp6"}) {
+        std::ifstream in(file);
+        for (std::string line; std::getline(in, line);)
+            sockets += line.find("local_address") == std::string::npos;
     }
-    return true;
+    if (sockets != 0)
+        *why = "the new namespace already holds " + std::to_string(sockets) + " TCP sockets";
+    return sockets == 0;
 }
 
 bool MakeNamespaceOnline(std::string* why)
 {
-    const bool ok = RunCommand("ip link add qbv0 type veth peer name qbv1") &&
-                    RunCommand("ip addr add 10.213.0.2/24 dev qbv0") && RunCommand("ip link set qbv0 up") &&
-                    RunCommand("ip link set qbv1 up") &&
-                    RunCommand("ip route add default via 10.213.0.1 dev qbv0");
+    const bool ok =
+        RunCommand("ip link add qbv0 type veth peer name qbv1 && ip addr add 10.213.0.2/24 dev qbv0 && "
+                   "ip link set qbv0 up && ip link set qbv1 up && "
+                   "ip route add default via 10.213.0.1 dev qbv0");
     if (!ok)
         *why = "could not set up the veth pair and default route";
     return ok;
@@ -88,8 +49,26 @@ bool MakeNamespaceOnline(std::string* why)
 
 bool RunCommand(const std::string& command)
 {
-    const std::string quiet = command + " >/dev/null 2>&1";
-    return std::system(quiet.c_str()) == 0;
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+char ProcessState(long pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
+}
+
+bool PollUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 ChildProcess::ChildProcess(const std::function<void()>& body)
@@ -101,9 +80,12 @@ ChildProcess::ChildProcess(const std::function<void()>& body)
     }
 }
 
-ChildProcess::~ChildProcess()
+bool ChildProcess::Alive()
 {
-    Kill();
+    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0)
+        return true;
+    m_pid = -1;
+    return false;
 }
 
 void ChildProcess::Kill()
@@ -113,32 +95,6 @@ void ChildProcess::Kill()
     ::kill(m_pid, SIGKILL);
     ::waitpid(m_pid, nullptr, 0);
     m_pid = -1;
-}
-
-char ProcessState(long pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = text.rfind(')');
-    if (close == std::string::npos || close + 2 >= text.size())
-        return '?';
-    return text[close + 2];
-}
-
-char ChildProcess::State() const
-{
-    return ProcessState(m_pid);
-}
-
-bool ChildProcess::WaitForState(char state, int timeoutMs) const
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (State() == state)
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return State() == state;
 }
 
 } // namespace qb::test

@@ -21,18 +21,26 @@ namespace qb::test {
 // One-letter state of a process from /proc/<pid>/stat ('S', 'T', …); '?' when unreadable.
 char ProcessState(long pid);
 
+// Checks `condition` every few milliseconds, without an event loop, until it holds or `timeoutMs` has
+// passed; returns the condition.
+bool PollUntil(const std::function<bool()>& condition, int timeoutMs);
+
 // A forked child running `body`; killed with SIGKILL and reaped when the object goes away.
 class ChildProcess {
 public:
     explicit ChildProcess(const std::function<void()>& body);
-    ~ChildProcess();
+    ~ChildProcess() { Kill(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     pid_t Pid() const { return m_pid; }
-    // One-letter process state from /proc/<pid>/stat ('S', 'T', …); '?' when unreadable.
-    char State() const;
+    char State() const { return ProcessState(m_pid); }
     // Polls State() until it equals `state` or `timeoutMs` has passed.
-    bool WaitForState(char state, int timeoutMs) const;
+    bool WaitForState(char state, int timeoutMs) const
+    {
+        return PollUntil([&] { return State() == state; }, timeoutMs);
+    }
+    // True while the child has not exited; one that has is reaped and forgotten, so never signalled later.
+    bool Alive();
     // Kills and reaps the child now.
     void Kill();
 
@@ -40,7 +48,8 @@ private:
     pid_t m_pid = -1;
 };
 
-// Runs a command line (through /bin/sh) inside the current namespace; true when it exits with 0.
+// Runs a command line (through /bin/sh) inside the current namespace, output discarded; true when it
+// exits with 0.
 bool RunCommand(const std::string& command);
 
 } // namespace qb::test

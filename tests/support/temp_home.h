@@ -9,23 +9,23 @@
 
 namespace qb::test {
 
+// An environment variable set for the life of the object, then restored.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QString& value) : m_name(name), m_old(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~ScopedEnv() { m_old.isNull() ? qunsetenv(m_name) : qputenv(m_name, m_old); }
+
+private:
+    const char* m_name;
+    const QByteArray m_old;
+};
+
 class TempHome {
 public:
-    TempHome()
-    {
-        EXPECT_TRUE(m_dir.isValid());
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        m_oldData = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(ConfigHome()));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(DataHome()));
-    }
-    ~TempHome()
-    {
-        Restore("XDG_CONFIG_HOME", m_oldConfig);
-        Restore("XDG_DATA_HOME", m_oldData);
-    }
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
+    TempHome() { EXPECT_TRUE(m_dir.isValid()); }
 
     QString Path() const { return m_dir.path(); }
     QString ConfigHome() const { return m_dir.path() + "/config"; }
@@ -44,17 +44,9 @@ public:
     }
 
 private:
-    static void Restore(const char* name, const QByteArray& value)
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-
     QTemporaryDir m_dir;
-    QByteArray m_oldConfig;
-    QByteArray m_oldData;
+    const ScopedEnv m_config{"XDG_CONFIG_HOME", ConfigHome()};
+    const ScopedEnv m_data{"XDG_DATA_HOME", DataHome()};
 };
 
 } // namespace qb::test

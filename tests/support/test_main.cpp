@@ -3,19 +3,16 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
-    bool listing = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0)
-            listing = true;
-    }
-    std::unique_ptr<QApplication> app;
-    if (!listing)
-        app = std::make_unique<QApplication>(argc, argv);
+    std::optional<QApplication> app;
+    if (std::none_of(argv + 1, argv + argc,
+                     [](const char* arg) { return std::strcmp(arg, "--gtest_list_tests") == 0; }))
+        app.emplace(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
