@@ -21,8 +21,7 @@ TEST(ColourStepsTest, NegativeComponentsBecomeZeroAndPackRoundsHalvesToEvenWithi
 {
     qint32 negative = -70000;
     const ColourComponents components = AnalyzeColour(negative);
-    EXPECT_EQ(components.red + components.green + components.blue, 0);
-    EXPECT_EQ(negative, 0);
+    EXPECT_TRUE(components.red + components.green + components.blue == 0 && negative == 0);
     EXPECT_EQ(PackComponents({2.5, 3.5, 257.55}), 2 + 256 * 4 + 65536 * 255);
     EXPECT_EQ(PackComponents({0.5, 1.5, 254.5}), 0 + 256 * 2 + 65536 * 254);
 }
@@ -38,10 +37,10 @@ TEST(UserControl3Test, GradientStepsBeforeTheFirstLineAndPaintsNothingWithoutAnO
     panel.resize(50, 0);
     panel.Gradient(0, 0, 16777215);
     panel.resize(50, 100);
-    EXPECT_EQ(test::CountColour(panel.Surface().convertToFormat(QImage::Format_RGB32), kBack), 50 * 100);
+    EXPECT_EQ(test::CountColour(panel.Surface(), kBack), 50 * 100);
     // Line i carries i + 1 steps (of 2.55 down, 5.1 across); the last line lies past the far edge.
     panel.Gradient(0, 0, 16777215);
-    QImage surface = panel.Surface().convertToFormat(QImage::Format_RGB32);
+    QImage surface = panel.Surface();
     for (int row = 0; row < 100; ++row) {
         const QRgb pixel = surface.pixel(25, row);
         EXPECT_LE(std::fabs(qRed(pixel) - 2.55 * (row + 1)), 0.5 + 1e-6) << row;
@@ -49,7 +48,7 @@ TEST(UserControl3Test, GradientStepsBeforeTheFirstLineAndPaintsNothingWithoutAnO
         EXPECT_TRUE(qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel)) << row;
     }
     panel.Gradient(1, 16777215, 0);
-    surface = panel.Surface().convertToFormat(QImage::Format_RGB32);
+    surface = panel.Surface();
     for (int column = 0; column < 50; ++column) {
         EXPECT_LE(std::fabs(qRed(surface.pixel(column, 60)) - (255 - 5.1 * (column + 1))), 0.5 + 1e-6);
         EXPECT_EQ(surface.pixel(column, 0), surface.pixel(column, 60)) << column;
@@ -81,17 +80,15 @@ TEST(UserControl2Test, GradientPaintsTheRightHalfBetweenRulesFramingThePictureAn
     const auto step = [](int start, int end, int steps) {
         return static_cast<int>(std::nearbyint(start + (end - start) / 100.0 * steps));
     };
-    for (int steps : {1, 51, 100}) {
+    for (int steps : {1, 51, 100})
         EXPECT_EQ(shot.pixel(99 + steps, 30),
                   Rgb(step(255, 78, steps), step(255, 164, steps), step(255, 241, steps)))
             << steps;
-    }
     // The rules start at the picture's left edge and run to the right edge.
     EXPECT_TRUE(shot.pixel(4, 0) == kBack && shot.pixel(4, 16) == kBack);
-    for (int x : {5, 180, 199}) {
-        EXPECT_TRUE(test::Shows(shot, {x, 0}, images::kUserControl2Top)) << x;
-        EXPECT_TRUE(test::Shows(shot, {x, 16}, images::kUserControl2Bottom)) << x;
-    }
+    for (int x : {5, 180, 199})
+        EXPECT_TRUE(test::Shows(shot, {x, 0}, images::kUserControl2Top) &&
+                    test::Shows(shot, {x, 16}, images::kUserControl2Bottom));
 }
 
 } // namespace

