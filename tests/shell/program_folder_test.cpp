@@ -2,7 +2,6 @@
 #include "support/temp_home.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -11,16 +10,11 @@ namespace {
 
 using test::TempHome;
 
-TEST(ProgramFolderTest, AWritableExecutableFolderIsUsedWithOneTrailingSlash)
+TEST(ProgramFolderTest, AWritableExecutableFolderIsUsedOtherwiseThePerUserDataFolderIsCreated)
 {
     TempHome home;
     EXPECT_EQ(ProgramFolderFor(home.Path(), home.DataHome()), home.Path() + "/");
     EXPECT_EQ(ProgramFolderFor(home.Path() + "/", home.DataHome()), home.Path() + "/");
-}
-
-TEST(ProgramFolderTest, OtherwiseThePerUserDataFolderIsCreatedAndUsed)
-{
-    TempHome home;
     TempHome::WriteAll(home.Path() + "/not-a-folder", "");
     for (const QString& executableFolder :
          {home.Path() + "/missing", home.Path() + "/not-a-folder", QString()}) {
@@ -28,11 +22,7 @@ TEST(ProgramFolderTest, OtherwiseThePerUserDataFolderIsCreatedAndUsed)
         EXPECT_EQ(folder, home.DataHome() + "/Quillbrook/") << executableFolder.toStdString();
         EXPECT_TRUE(QFileInfo(folder).isDir());
     }
-}
-
-TEST(ProgramFolderTest, TheTestBinarysOwnFolderIsWritable)
-{
-    TempHome home;
+    // The test binary's own folder is writable.
     EXPECT_EQ(ProgramFolder(), QCoreApplication::applicationDirPath() + "/");
 }
 

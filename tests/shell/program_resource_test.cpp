@@ -17,20 +17,22 @@ class ProgramResourceTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QStringList warnings;
-    WarningSink Sink()
+    QString Build(const QString& name, int id = kSplashClipResource,
+                  const QString& type = QStringLiteral("AVI"))
     {
-        return [this](const QString& title, const QString& text) { warnings << title + "|" + text; };
+        return BuildFileFromResource(
+            dir.filePath(name), id, type,
+            [this](const QString& title, const QString& text) { warnings << title + "|" + text; });
     }
 };
 
 TEST_F(ProgramResourceTest, WritesTheClipOverALongerOldFileAndReturnsTheFileName)
 {
-    const QString target = dir.filePath(QStringLiteral("nacitavanie.avi"));
-    QFile file(target);
+    QFile file(dir.filePath(QStringLiteral("nacitavanie.avi")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray(static_cast<qsizetype>(kSplashClipSize) * 2, 'x'));
     file.close();
-    EXPECT_EQ(BuildFileFromResource(target, kSplashClipResource, QStringLiteral("AVI"), Sink()), target);
+    EXPECT_EQ(Build(QStringLiteral("nacitavanie.avi")), file.fileName());
     EXPECT_TRUE(warnings.isEmpty());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray(reinterpret_cast<const char*>(kSplashClip),
@@ -48,23 +50,20 @@ TEST_F(ProgramResourceTest, AFailedWriteShowsOneWarningWithTheErrorAndReturnsNot
         {"file/nacitavanie.avi", ENOTDIR}, {"folder", EISDIR}, {"missing/nacitavanie.avi", ENOENT}};
     for (const auto& [path, error] : cases) {
         warnings.clear();
-        EXPECT_EQ(BuildFileFromResource(dir.filePath(QString::fromLatin1(path)), kSplashClipResource,
-                                        QStringLiteral("AVI"), Sink()),
-                  QString());
-        EXPECT_EQ(warnings, QStringList{QStringLiteral("Warning|") + QString::number(error) +
-                                        QStringLiteral(":Error in BuildFileFromResource.  Error Message: ") +
-                                        QString::fromLocal8Bit(std::strerror(error))});
+        EXPECT_EQ(Build(QString::fromLatin1(path)), QString());
+        EXPECT_EQ(warnings,
+                  QStringList{QStringLiteral("Warning|%1:Error in BuildFileFromResource.  Error Message: %2")
+                                  .arg(error)
+                                  .arg(QString::fromLocal8Bit(std::strerror(error)))});
     }
 }
 
 TEST_F(ProgramResourceTest, AnUnknownResourceWritesNothingAndWarns)
 {
-    const QString target = dir.filePath(QStringLiteral("x.avi"));
-    EXPECT_EQ(BuildFileFromResource(target, kSplashClipResource + 1, QStringLiteral("AVI"), Sink()),
-              QString());
-    EXPECT_EQ(BuildFileFromResource(target, kSplashClipResource, QStringLiteral("BMP"), Sink()), QString());
+    EXPECT_EQ(Build(QStringLiteral("x.avi"), kSplashClipResource + 1), QString());
+    EXPECT_EQ(Build(QStringLiteral("x.avi"), kSplashClipResource, QStringLiteral("BMP")), QString());
     EXPECT_EQ(warnings.size(), 2);
-    EXPECT_FALSE(QFile::exists(target));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("x.avi"))));
     EXPECT_TRUE(ProgramResource(kSplashClipResource, QStringLiteral("avi"))); // resource types ignore case
 }
 

@@ -17,22 +17,13 @@
 namespace qb {
 namespace {
 
-struct Entry {
-    QStringList groups;
-    QMap<QString, QString> raw; // values exactly as written
-};
-
-Entry ReadEntry(const QString& path)
+// The values of a desktop entry by key, exactly as written.
+QMap<QString, QString> ReadEntry(const QString& path)
 {
-    Entry entry;
-    const QByteArray bytes = test::TempHome::ReadAll(path);
-    for (const QString& line : QString::fromUtf8(bytes).split(u'\n', Qt::SkipEmptyParts)) {
-        if (line.startsWith(u'['))
-            entry.groups << line;
-        else
-            entry.raw.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
-    }
-    return entry;
+    QMap<QString, QString> values;
+    for (const QString& line : QString::fromUtf8(test::TempHome::ReadAll(path)).split(u'\n'))
+        values.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
+    return values;
 }
 
 class ShortcutTest : public ::testing::Test {
@@ -71,34 +62,23 @@ TEST_F(ShortcutTest, EachCodeNamesItsFolderAndOtherCodesWriteNothing)
     EXPECT_EQ(AllFiles().size(), 3);
 }
 
-TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryWithTheRightKeys)
+TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryForTheInstalledExecutable)
 {
     ASSERT_TRUE(CreateStartupShortcut());
     ASSERT_TRUE(CreateStartupShortcut());
     EXPECT_EQ(AllFiles(), QStringList{"/config/autostart/KSW.desktop"});
-    const Entry entry = ReadEntry(home.ConfigHome() + "/autostart/KSW.desktop");
-    EXPECT_EQ(entry.groups, QStringList{"[Desktop Entry]"});
-    EXPECT_EQ(entry.raw.value("Type"), "Application");
-    EXPECT_EQ(entry.raw.value("Name"), "KSW");
-    EXPECT_EQ(entry.raw.value("Comment"), "KSW");
-    EXPECT_EQ(entry.raw.value("Exec"), InstalledExecutable());
-    EXPECT_EQ(entry.raw.value("Path"), InstalledExecutable().section(u'/', 0, -2));
-    EXPECT_EQ(entry.raw.value("X-Quillbrook-HotKey"), "CTRL+SHIFT+C");
-    EXPECT_EQ(entry.raw.value("X-Quillbrook-WindowStyle"), "1");
-    EXPECT_FALSE(entry.raw.value("Icon").isEmpty());
-    EXPECT_TRUE(InstalledExecutable().startsWith(u'/'));
-    EXPECT_TRUE(InstalledExecutable().endsWith(QStringLiteral("/quillbrook")));
+    const QMap<QString, QString> entry = ReadEntry(home.ConfigHome() + "/autostart/KSW.desktop");
+    EXPECT_TRUE(InstalledExecutable().startsWith(u'/') && InstalledExecutable().endsWith("/quillbrook"));
+    EXPECT_EQ(entry.value("Exec"), InstalledExecutable());
+    EXPECT_EQ(entry.value("Path"), InstalledExecutable().section(u'/', 0, -2));
+    EXPECT_EQ(entry.value("X-Quillbrook-HotKey"), "CTRL+SHIFT+C");
 }
 
 TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
 {
     struct Case {
-        QString title;
-        QString target;
-        QString workingDirectory;
-        QString writtenName; // as the values stand in the file
-        QString writtenExec;
-        QString writtenPath;
+        QString title, target, workingDirectory;
+        QString writtenName, writtenExec, writtenPath; // as the values stand in the file
     };
     const Case cases[] = {
         {"KSW", "/usr/bin/quillbrook", "/usr/bin", "KSW", "/usr/bin/quillbrook", "/usr/bin"},
@@ -109,15 +89,13 @@ TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
         {"P", "/opt/100%", "/p", "P", "/opt/100%%", "/p"},
         {"Two\nLines", "/opt/a\nb", "/w\tx", "Two\\nLines", "\"/opt/a\\nb\"", "/w\\tx"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.title.toStdString());
         ASSERT_TRUE(CreateShortcut(3, c.title, c.target, QStringLiteral("ALT+X"), QStringLiteral("my icon"),
                                    c.workingDirectory, QString(), 7));
-        const Entry entry = ReadEntry(home.ConfigHome() + "/autostart/" + c.title + ".desktop");
-        EXPECT_EQ(entry.raw.value("Name"), c.writtenName);
-        EXPECT_EQ(entry.raw.value("Exec"), c.writtenExec);
-        EXPECT_EQ(entry.raw.value("Path"), c.writtenPath);
-        EXPECT_EQ(entry.raw.value("Icon"), "my icon");
-        EXPECT_EQ(entry.raw.value("X-Quillbrook-WindowStyle"), "7");
+        const QMap<QString, QString> entry =
+            ReadEntry(home.ConfigHome() + "/autostart/" + c.title + ".desktop");
+        EXPECT_EQ((QStringList{entry["Name"], entry["Exec"], entry["Path"], entry["Icon"],
+                               entry["X-Quillbrook-WindowStyle"]}),
+                  (QStringList{c.writtenName, c.writtenExec, c.writtenPath, "my icon", "7"}));
     }
 }
 
@@ -170,18 +148,7 @@ QByteArray StandardError(const std::function<void()>& work)
     return capture.readAll();
 }
 
-TEST_F(ShortcutTest, AFailedWriteIsReportedOnStandardError)
-{
-    test::TempHome::WriteAll(home.ConfigHome(), "a file where the folder should be");
-    bool written = true;
-    const QByteArray error = StandardError([&] { written = CreateStartupShortcut(); });
-    EXPECT_FALSE(written);
-    EXPECT_TRUE(error.startsWith("Quillbrook: cannot write the shortcut " +
-                                 QFile::encodeName(home.ConfigHome()) + "/autostart/KSW.desktop: "))
-        << error.toStdString();
-}
-
-TEST_F(ShortcutTest, TitlesThatAreNoFileNameAndUnwritableCharactersAreRefused)
+TEST_F(ShortcutTest, AFailedWriteAndTitlesThatAreNoFileNameOrUnwritableAreRefusedOnStandardError)
 {
     for (const QString& title :
          {QString(), QStringLiteral("a/b"), QStringLiteral(".."), QStringLiteral("bell\a")}) {
@@ -192,6 +159,13 @@ TEST_F(ShortcutTest, TitlesThatAreNoFileNameAndUnwritableCharactersAreRefused)
         EXPECT_FALSE(error.isEmpty());
     }
     EXPECT_TRUE(AllFiles().isEmpty());
+    test::TempHome::WriteAll(home.ConfigHome(), "a file where the folder should be");
+    bool written = true;
+    const QByteArray error = StandardError([&] { written = CreateStartupShortcut(); });
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(error.startsWith("Quillbrook: cannot write the shortcut " +
+                                 QFile::encodeName(home.ConfigHome()) + "/autostart/KSW.desktop: "))
+        << error.toStdString();
 }
 
 } // namespace
