@@ -17,23 +17,30 @@
 namespace qb {
 namespace {
 
+using test::TempHome;
+
 // The values of a desktop entry by key, exactly as written.
 QMap<QString, QString> ReadEntry(const QString& path)
 {
     QMap<QString, QString> values;
-    for (const QString& line : QString::fromUtf8(test::TempHome::ReadAll(path)).split(u'\n'))
+    for (const QString& line : QString::fromUtf8(TempHome::ReadAll(path)).split(u'\n'))
         values.insert(line.section(u'=', 0, 0), line.section(u'=', 1));
     return values;
 }
 
 class ShortcutTest : public ::testing::Test {
 protected:
-    test::TempHome home;
+    TempHome home;
     QByteArray oldHome = qgetenv("HOME");
 
     void SetUp() override { qputenv("HOME", QFile::encodeName(home.Path() + "/home")); }
     void TearDown() override { qputenv("HOME", oldHome); }
 
+    static bool Create(int16_t location, const QString& title, const QString& subFolder = QString())
+    {
+        return CreateShortcut(location, title, QStringLiteral("/opt/tool"), QString(), QString(), QString(),
+                              subFolder, 1);
+    }
     QStringList AllFiles() const
     {
         QStringList files;
@@ -44,22 +51,27 @@ protected:
     }
 };
 
+// Sub-folders are created when missing and kept with what they hold.
 TEST_F(ShortcutTest, EachCodeNamesItsFolderAndOtherCodesWriteNothing)
 {
-    const std::pair<int16_t, QString> cases[] = {
-        {0, "/home/Desktop"}, {1, "/data/applications"}, {2, "/data/applications"}, {3, "/config/autostart"}};
+    ASSERT_TRUE(QDir().mkpath(home.DataHome() + "/applications/Sub"));
+    TempHome::WriteAll(home.DataHome() + "/applications/Sub/keep.txt", "kept");
+    const std::pair<int16_t, QString> cases[] = {{0, "/home/Desktop"},
+                                                 {1, "/data/applications/Sub"},
+                                                 {2, "/data/applications"},
+                                                 {3, "/config/autostart/Sub"}};
     for (const auto& [location, folder] : cases) {
-        ASSERT_TRUE(CreateShortcut(location, QStringLiteral("Tool"), QStringLiteral("/opt/tool"), QString(),
-                                   QString(), QString(), QString(), 1));
+        ASSERT_TRUE(Create(location, QStringLiteral("Tool"),
+                           folder.endsWith("Sub") ? QStringLiteral("Sub") : QString()));
         EXPECT_TRUE(AllFiles().contains(folder + "/Tool.desktop")) << location;
-        EXPECT_EQ(ShortcutFolder(location), home.Path() + folder);
+        EXPECT_EQ(ShortcutFolder(location), home.Path() + folder.section(u'/', 0, 2));
     }
     for (int16_t location : {int16_t{-1}, int16_t{4}, int16_t{100}}) {
-        EXPECT_FALSE(CreateShortcut(location, QStringLiteral("Other"), QStringLiteral("/opt/tool"), QString(),
-                                    QString(), QString(), QString(), 1));
+        EXPECT_FALSE(Create(location, QStringLiteral("Other")));
         EXPECT_TRUE(ShortcutFolder(location).isEmpty());
     }
-    EXPECT_EQ(AllFiles().size(), 3);
+    EXPECT_EQ(AllFiles().size(), 5);
+    EXPECT_EQ(TempHome::ReadAll(home.DataHome() + "/applications/Sub/keep.txt"), "kept");
 }
 
 TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryForTheInstalledExecutable)
@@ -97,20 +109,6 @@ TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
                                entry["X-Quillbrook-WindowStyle"]}),
                   (QStringList{c.writtenName, c.writtenExec, c.writtenPath, "my icon", "7"}));
     }
-}
-
-TEST_F(ShortcutTest, AMissingSubFolderIsCreatedAndAnExistingOneKept)
-{
-    ASSERT_TRUE(CreateShortcut(1, QStringLiteral("One"), QStringLiteral("/a"), QString(), QString(),
-                               QString(), QStringLiteral("Quillbrook"), 1));
-    const QString folder = home.DataHome() + "/applications/Quillbrook";
-    test::TempHome::WriteAll(folder + "/keep.txt", "kept");
-    ASSERT_TRUE(CreateShortcut(2, QStringLiteral("Two"), QStringLiteral("/b"), QString(), QString(),
-                               QString(), QStringLiteral("Quillbrook"), 1));
-    QStringList files = QDir(folder).entryList(QDir::Files);
-    files.sort(Qt::CaseSensitive);
-    EXPECT_EQ(files.join(u',').toStdString(), "One.desktop,Two.desktop,keep.txt");
-    EXPECT_EQ(test::TempHome::ReadAll(folder + "/keep.txt"), "kept");
 }
 
 TEST_F(ShortcutTest, EntriesPassTheDesktopEntryValidator)
@@ -151,15 +149,10 @@ QByteArray StandardError(const std::function<void()>& work)
 TEST_F(ShortcutTest, AFailedWriteAndTitlesThatAreNoFileNameOrUnwritableAreRefusedOnStandardError)
 {
     for (const QString& title :
-         {QString(), QStringLiteral("a/b"), QStringLiteral(".."), QStringLiteral("bell\a")}) {
-        const QByteArray error = StandardError([&] {
-            EXPECT_FALSE(CreateShortcut(3, title, QStringLiteral("/a"), QString(), QString(), QString(),
-                                        QString(), 1));
-        });
-        EXPECT_FALSE(error.isEmpty());
-    }
+         {QString(), QStringLiteral("a/b"), QStringLiteral(".."), QStringLiteral("bell\a")})
+        EXPECT_FALSE(StandardError([&] { EXPECT_FALSE(Create(3, title)); }).isEmpty());
     EXPECT_TRUE(AllFiles().isEmpty());
-    test::TempHome::WriteAll(home.ConfigHome(), "a file where the folder should be");
+    TempHome::WriteAll(home.ConfigHome(), "a file where the folder should be");
     bool written = true;
     const QByteArray error = StandardError([&] { written = CreateStartupShortcut(); });
     EXPECT_FALSE(written);
