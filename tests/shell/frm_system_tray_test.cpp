@@ -7,30 +7,16 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
-#include <string>
 #include <utility>
-#include <vector>
 
 namespace qb {
 namespace {
 
 using namespace std::chrono_literals;
 
-class FrmSystemTrayTest : public ::testing::Test {
-protected:
-    frmSystemTray tray;
-    bool firewallEnabled = true;
-
-    void SetUp() override
-    {
-        tray.FirewallEnabled = [this] { return firewallEnabled; };
-        tray.SetFirewallEnabled = [this](bool enabled) { firewallEnabled = enabled; };
-    }
-    void TearDown() override { tray.mnuSystem().hide(); }
-};
-
-TEST_F(FrmSystemTrayTest, TheIconIsThePadlockInAGreyFrame)
+TEST(FrmSystemTrayTest, TheIconIsThePadlockInAGreyFrame)
 {
+    frmSystemTray tray;
     const QImage icon = tray.IconImage();
     ASSERT_EQ(icon.size(), QSize(16, 16));
     // White inside a grey frame, the padlock's opaque pixels from (3, 1).
@@ -43,8 +29,9 @@ TEST_F(FrmSystemTrayTest, TheIconIsThePadlockInAGreyFrame)
     EXPECT_EQ(icon.convertToFormat(QImage::Format_RGB32), expected);
 }
 
-TEST_F(FrmSystemTrayTest, AtMostSixtyThreeCharactersOfTheTipAreShownNeverHalfAPair)
+TEST(FrmSystemTrayTest, AtMostSixtyThreeCharactersOfTheTipAreShownNeverHalfAPair)
 {
+    frmSystemTray tray;
     EXPECT_TRUE(tray.TrayTip().isEmpty()); // none before the first refresh
     const QString k63 = QString(60, u'a') + QStringLiteral("xyz");
     const QString pair = QString::fromUtf8("\xF0\x9F\x94\x92"); // a padlock outside the basic plane
@@ -60,9 +47,13 @@ TEST_F(FrmSystemTrayTest, AtMostSixtyThreeCharactersOfTheTipAreShownNeverHalfAPa
     }
 }
 
-TEST_F(FrmSystemTrayTest, TheFirewallItemTogglesAndItsCaptionFollowsAToggleMadeInTheMainWindow)
+TEST(FrmSystemTrayTest, TheFirewallItemTogglesAndItsCaptionFollowsAToggleMadeInTheMainWindow)
 {
-    const auto captionOnOpening = [this] {
+    frmSystemTray tray;
+    bool firewallEnabled = true;
+    tray.FirewallEnabled = [&] { return firewallEnabled; };
+    tray.SetFirewallEnabled = [&](bool enabled) { firewallEnabled = enabled; };
+    const auto captionOnOpening = [&] {
         emit tray.mnuSystem().aboutToShow();
         return tray.mnuEnable().text();
     };

@@ -46,10 +46,6 @@ protected:
     void SetUp() override
     {
         fake.connectivity->state = {true, ConnectedState::kLan};
-        InterfaceRow lo;
-        lo.name = lo.description = "lo";
-        lo.type = 24;
-        fake.interfaces->table.rows = {lo};
         window = std::make_unique<FrmMain>(fake.platform, settings);
         window->SetTrayTip = [this](const QString& tip) { tips << tip; };
         window->LoadWindow();
