@@ -86,40 +86,31 @@ TEST_F(ProgramResourceTest, AFailedWriteOrAnUnknownResourceShowsOneWarningEachAn
     EXPECT_TRUE(ProgramResource(kSplashClipResource, QStringLiteral("avi"))); // resource types ignore case
 }
 
-TEST(HelpLinksTest, TheStripEntriesOpenHelpHomepageAndAboutAndOtherNumbersNothing)
-{
-    std::vector<QUrl> opened;
-    const HelpLinks links(
-        [&](const QUrl& url) { opened.push_back(url); },
-        {QStringLiteral("/opt/qb/help/index.html"), QStringLiteral("https://vendor.example")});
-    for (int entry : {0, 1, 2, 3, 4})
-        links.ButtonClick(entry);
-    const std::vector<QUrl> expected = {QUrl(QStringLiteral("file:///opt/qb/help/index.html")),
-                                        QUrl(QStringLiteral("https://vendor.example/")),
-                                        QUrl(QStringLiteral("https://vendor.example/content/view/36/63/"))};
-    EXPECT_EQ(opened, expected);
-}
-
-TEST(HelpLinksTest, TheInstallationFileSetsTheAddressOnlyWhenItIsAWebAddress)
+TEST(HelpLinksTest, TheStripEntriesOpenHelpHomepageAndAboutFromTheInstallationFileWithAWebAddressOnly)
 {
     TempHome home;
     // Without the file, the help installed beside the program.
     EXPECT_TRUE(
         LoadInstallationSettings().helpFile.endsWith(QStringLiteral("/share/quillbrook/help/index.html")));
-    const QString fallback = QStringLiteral("https://www.quillbrook.com/content/view/36/63/");
+    // The vendor's site root each stored address gives.
+    const QString fallback = QStringLiteral("https://www.quillbrook.com/");
     const std::pair<QByteArray, QString> cases[] = {
-        {"https://example.org", QStringLiteral("https://example.org/content/view/36/63/")},
-        {"http://example.org/shop/", QStringLiteral("http://example.org/shop/content/view/36/63/")},
+        {"https://example.org", QStringLiteral("https://example.org/")},
+        {"http://example.org/shop/", QStringLiteral("http://example.org/shop/")},
         {"javascript:alert(1)", fallback},
         {"ftp://example.org", fallback},
         {"", fallback}};
     ASSERT_TRUE(QDir().mkpath(home.ConfigHome() + "/Quillbrook"));
-    for (const auto& [stored, about] : cases) {
+    for (const auto& [stored, root] : cases) {
         TempHome::WriteAll(home.ConfigHome() + "/Quillbrook/installation.ini",
                            "[Help]\nFile=/srv/help/index.html\n[Vendor]\nAddress=" + stored + "\n");
-        const HelpLinks links([](const QUrl&) {});
-        EXPECT_EQ(links.HelpUrl(), QUrl::fromLocalFile(QStringLiteral("/srv/help/index.html")));
-        EXPECT_EQ(links.AboutUrl(), QUrl(about)) << stored.toStdString();
+        std::vector<QUrl> opened;
+        const HelpLinks links([&](const QUrl& url) { opened.push_back(url); });
+        for (int entry : {0, 1, 2, 3, 4})
+            links.ButtonClick(entry);
+        EXPECT_EQ(opened, (std::vector<QUrl>{QUrl::fromLocalFile(QStringLiteral("/srv/help/index.html")),
+                                             QUrl(root), QUrl(root + "content/view/36/63/")}))
+            << stored.toStdString();
     }
 }
 

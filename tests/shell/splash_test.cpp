@@ -139,55 +139,24 @@ TEST(TimerStepClockTest, ACallComesOnceNotBeforeItsTimeMayScheduleTheNextAndCanc
     EXPECT_GE(calls[0], 60);
 }
 
-class FrmSplashTest : public ::testing::Test {
-protected:
+TEST(FrmSplashTest, AnUnwritableFolderWarnsOnceAndTheSplashGoesOnWithoutAnimation)
+{
     QTemporaryDir dir;
-    test::FakeStepClock clock;
-    QStringList warnings;
-    int shown = 0;
-
-    std::unique_ptr<FrmSplash> Make(const QString& animationFile)
-    {
-        clock.now = 50000;
-        auto splash = std::make_unique<FrmSplash>(clock);
-        splash->AnimationFile = animationFile;
-        splash->ShowWarning = [this](const QString& title, const QString& text) {
-            warnings << title + "|" + text;
-        };
-        splash->Steps.IsOnline = [] { return false; };
-        splash->Steps.ShowMainWindow = [this] { ++shown; };
-        splash->show();
-        splash->LoadAmination();
-        return splash;
-    }
-};
-
-TEST_F(FrmSplashTest, PlaysTheWrittenClipShowsTheProgressAndHandsOverToTheMainWindow)
-{
-    const QString file = dir.filePath(QStringLiteral("nacitavanie.avi"));
-    auto splash = Make(file);
-    int finished = 0;
-    QObject::connect(splash.get(), &FrmSplash::Finished, [&] { ++finished; });
-    EXPECT_EQ(QFile(file).size(), static_cast<qint64>(kSplashClipSize));
-    EXPECT_TRUE(splash->Animation().IsPlaying());
-    clock.AdvanceTo(52001);
-    EXPECT_EQ(splash->ProgressText(), QStringLiteral("Connections offline"));
-    clock.AdvanceTo(54001);
-    EXPECT_TRUE(splash->isVisible() && shown == 0);
-    clock.AdvanceTo(55001);
-    EXPECT_TRUE(!splash->isVisible() && shown == 1 && finished == 1);
-    EXPECT_TRUE(warnings.isEmpty());
-}
-
-TEST_F(FrmSplashTest, AnUnwritableFolderWarnsOnceAndTheSplashGoesOnWithoutAnimation)
-{
     QFile blocker(dir.filePath(QStringLiteral("notAFolder")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    auto splash = Make(dir.filePath(QStringLiteral("notAFolder/nacitavanie.avi")));
+    test::FakeStepClock clock;
+    FrmSplash splash(clock);
+    splash.AnimationFile = dir.filePath(QStringLiteral("notAFolder/nacitavanie.avi"));
+    QStringList warnings;
+    int shown = 0;
+    splash.ShowWarning = [&](const QString& title, const QString& text) { warnings << title + "|" + text; };
+    splash.Steps.ShowMainWindow = [&] { ++shown; };
+    splash.show();
+    splash.LoadAmination();
     EXPECT_EQ(warnings,
               QStringList{"Warning|20:Error in BuildFileFromResource.  Error Message: Not a directory"});
-    EXPECT_FALSE(splash->Animation().IsOpen());
+    EXPECT_FALSE(splash.Animation().IsOpen());
     clock.Advance(10000);
     EXPECT_TRUE(shown == 1 && warnings.size() == 1);
 }
