@@ -38,34 +38,21 @@ TEST(ProgramFolderTest, AWritableExecutableFolderIsUsedOtherwiseThePerUserDataFo
     EXPECT_EQ(ProgramFolder(), QCoreApplication::applicationDirPath() + "/"); // the test binary's, writable
 }
 
-class ProgramResourceTest : public ::testing::Test {
-protected:
+TEST(ProgramResourceTest, TheClipIsWrittenOverALongerOldFileAndEachFailureWarnsOnceAndReturnsNothing)
+{
     QTemporaryDir dir;
     QStringList warnings;
-    QString Build(const QString& name, int id = kSplashClipResource,
-                  const QString& type = QStringLiteral("AVI"))
-    {
+    const auto build = [&](const char* name, int id = kSplashClipResource, const char* type = "AVI") {
         return BuildFileFromResource(
-            dir.filePath(name), id, type,
-            [this](const QString& title, const QString& text) { warnings << title + "|" + text; });
-    }
-};
-
-TEST_F(ProgramResourceTest, WritesTheClipOverALongerOldFileAndReturnsTheFileName)
-{
-    QFile file(dir.filePath(QStringLiteral("nacitavanie.avi")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(static_cast<qsizetype>(kSplashClipSize) * 2, 'x'));
-    file.close();
-    EXPECT_EQ(Build(QStringLiteral("nacitavanie.avi")), file.fileName());
+            dir.filePath(QString::fromLatin1(name)), id, QString::fromLatin1(type),
+            [&](const QString& title, const QString& text) { warnings << title + "|" + text; });
+    };
+    TempHome::WriteAll(dir.filePath(QStringLiteral("nacitavanie.avi")), QByteArray(kSplashClipSize * 2, 'x'));
+    EXPECT_EQ(build("nacitavanie.avi"), dir.filePath(QStringLiteral("nacitavanie.avi")));
+    EXPECT_EQ(
+        TempHome::ReadAll(dir.filePath(QStringLiteral("nacitavanie.avi"))),
+        QByteArray(reinterpret_cast<const char*>(kSplashClip), static_cast<qsizetype>(kSplashClipSize)));
     EXPECT_TRUE(warnings.isEmpty());
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray(reinterpret_cast<const char*>(kSplashClip),
-                                         static_cast<qsizetype>(kSplashClipSize)));
-}
-
-TEST_F(ProgramResourceTest, AFailedWriteOrAnUnknownResourceShowsOneWarningEachAndReturnsNothing)
-{
     TempHome::WriteAll(dir.filePath(QStringLiteral("file")), "");
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
     // A file where a folder should be, a folder where the file should be, a folder that is not there.
@@ -73,15 +60,15 @@ TEST_F(ProgramResourceTest, AFailedWriteOrAnUnknownResourceShowsOneWarningEachAn
         {"file/nacitavanie.avi", ENOTDIR}, {"folder", EISDIR}, {"missing/nacitavanie.avi", ENOENT}};
     for (const auto& [path, error] : cases) {
         warnings.clear();
-        EXPECT_EQ(Build(QString::fromLatin1(path)), QString());
+        EXPECT_EQ(build(path), QString());
         EXPECT_EQ(warnings,
                   QStringList{QStringLiteral("Warning|%1:Error in BuildFileFromResource.  Error Message: %2")
                                   .arg(error)
                                   .arg(QString::fromLocal8Bit(std::strerror(error)))});
     }
     warnings.clear();
-    EXPECT_EQ(Build(QStringLiteral("x.avi"), kSplashClipResource + 1), QString());
-    EXPECT_EQ(Build(QStringLiteral("x.avi"), kSplashClipResource, QStringLiteral("BMP")), QString());
+    EXPECT_EQ(build("x.avi", kSplashClipResource + 1), QString());
+    EXPECT_EQ(build("x.avi", kSplashClipResource, "BMP"), QString());
     EXPECT_TRUE(warnings.size() == 2 && !QFile::exists(dir.filePath(QStringLiteral("x.avi"))));
     EXPECT_TRUE(ProgramResource(kSplashClipResource, QStringLiteral("avi"))); // resource types ignore case
 }
@@ -89,9 +76,6 @@ TEST_F(ProgramResourceTest, AFailedWriteOrAnUnknownResourceShowsOneWarningEachAn
 TEST(HelpLinksTest, TheStripEntriesOpenHelpHomepageAndAboutFromTheInstallationFileWithAWebAddressOnly)
 {
     TempHome home;
-    // Without the file, the help installed beside the program.
-    EXPECT_TRUE(
-        LoadInstallationSettings().helpFile.endsWith(QStringLiteral("/share/quillbrook/help/index.html")));
     // The vendor's site root each stored address gives.
     const QString fallback = QStringLiteral("https://www.quillbrook.com/");
     const std::pair<QByteArray, QString> cases[] = {

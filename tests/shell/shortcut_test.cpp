@@ -78,7 +78,6 @@ TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
         QString writtenName, writtenExec, writtenPath; // as the values stand in the file
     };
     const Case cases[] = {
-        {"KSW", "/usr/bin/quillbrook", "/usr/bin", "KSW", "/usr/bin/quillbrook", "/usr/bin"},
         {" My Tool", "/opt/My Tool/run", "/opt/My Tool", "\\sMy Tool", "\"/opt/My Tool/run\"",
          "/opt/My Tool"},
         {"T", "/opt/a$b`c\"d", "/x", "T", "\"/opt/a\\\\$b\\\\`c\\\\\"d\"", "/x"},
