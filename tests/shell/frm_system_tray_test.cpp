@@ -18,7 +18,6 @@ TEST(FrmSystemTrayTest, TheIconIsThePadlockInAGreyFrame)
 {
     frmSystemTray tray;
     const QImage icon = tray.IconImage();
-    ASSERT_EQ(icon.size(), QSize(16, 16));
     // White inside a grey frame, the padlock's opaque pixels from (3, 1).
     QImage expected(16, 16, QImage::Format_RGB32);
     QPainter painter(&expected);
@@ -35,12 +34,10 @@ TEST(FrmSystemTrayTest, AtMostSixtyThreeCharactersOfTheTipAreShownNeverHalfAPair
     EXPECT_TRUE(tray.TrayTip().isEmpty()); // none before the first refresh
     const QString k63 = QString(60, u'a') + QStringLiteral("xyz");
     const QString pair = QString::fromUtf8("\xF0\x9F\x94\x92"); // a padlock outside the basic plane
-    const std::pair<QString, QString> cases[] = {
-        {QStringLiteral("Connections: 12"), QStringLiteral("Connections: 12")},
-        {k63, k63},
-        {k63 + QString(300, u'b'), k63},
-        {QString(62, u'c') + pair, QString(62, u'c')},
-        {QString(61, u'c') + pair + u'd', QString(61, u'c') + pair}};
+    const std::pair<QString, QString> cases[] = {{k63, k63},
+                                                 {k63 + QString(300, u'b'), k63},
+                                                 {QString(62, u'c') + pair, QString(62, u'c')},
+                                                 {QString(61, u'c') + pair + u'd', QString(61, u'c') + pair}};
     for (const auto& [text, shown] : cases) {
         tray.SetTrayTip(text);
         EXPECT_EQ(tray.TrayTip(), shown) << text.size();
@@ -64,8 +61,7 @@ TEST(FrmSystemTrayTest, TheFirewallItemTogglesAndItsCaptionFollowsAToggleMadeInT
     firewallEnabled = false; // the main window's own switch
     EXPECT_EQ(captionOnOpening(), QStringLiteral("Enable Firewall"));
     tray.mnuEnable().trigger(); // offers "Enable Firewall" and does that
-    EXPECT_TRUE(firewallEnabled);
-    EXPECT_EQ(captionOnOpening(), QStringLiteral("Disable Firewall"));
+    EXPECT_TRUE(firewallEnabled && captionOnOpening() == QStringLiteral("Disable Firewall"));
 }
 
 TEST(TrayClickTest, LeftAndRightClicksOpenTheMenuOnceOtherClicksNot)

@@ -101,9 +101,7 @@ TEST_F(SingleInstanceTest,
     }
     EXPECT_FALSE(QFile::exists(SingleInstance(dir.path()).SocketPath()));
     // As a crashed instance leaves it.
-    QFile leftover(SingleInstance(dir.path()).SocketPath());
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
+    ASSERT_TRUE(QFile(SingleInstance(dir.path()).SocketPath()).open(QIODevice::WriteOnly));
     SingleInstance next(dir.path());
     int shown = 0;
     QObject::connect(&next, &SingleInstance::ShowRequested, [&] { ++shown; });
@@ -115,8 +113,7 @@ TEST_F(SingleInstanceTest,
         << later.readAllStandardError().toStdString();
     EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 10000ms));
     // The secondary leaves the primary's socket in place for the next start.
-    SingleInstance third(dir.path());
-    EXPECT_EQ(third.Claim(), InstanceRole::Secondary);
+    EXPECT_EQ(SingleInstance(dir.path()).Claim(), InstanceRole::Secondary);
     EXPECT_TRUE(test::WaitUntil([&] { return shown == 2; }, 10000ms));
 }
 
