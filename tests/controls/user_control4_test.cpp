@@ -1,3 +1,4 @@
+#include "controls/images/given_images.h"
 #include "controls/picture_box.h"
 #include "controls/pixels.h"
 #include "controls/user_control4.h"
@@ -8,14 +9,13 @@
 namespace qb {
 namespace {
 
-using test::HasColour;
+using namespace images;
 using test::Rgb;
 using test::Shot;
 
 const QRgb kStripBack = Rgb(220, 223, 236);
 const QRgb kWhite = Rgb(255, 255, 255);
 const QRgb kBlack = Rgb(0, 0, 0);
-const QRgb kDarkGrey = Rgb(92, 92, 92);
 const QRgb kGrey = Rgb(128, 128, 128);
 
 class UserControl4Test : public ::testing::Test {
@@ -27,129 +27,77 @@ protected:
             strip.AddButton(QString::fromLatin1(entry));
         strip.ShowMe();
         strip.show();
-        QObject::connect(&strip, &UserControl4::ButtonClick, [this](qint16 index) {
-            clicked.push_back(index);
-            selectedDuringEvent.push_back(strip.SelectedEntry());
-        });
+        QObject::connect(&strip, &UserControl4::ButtonClick,
+                         [this](qint16 index) { clicked.emplace_back(index, strip.SelectedEntry()); });
     }
-    QImage EntryShot(int index) { return Shot(strip.Picture2(index)); }
     // An entry at rest: template size, grey text without underline on the strip colour.
     void ExpectAtRest(int index)
     {
-        const QImage shot = EntryShot(index);
+        const QImage shot = Shot(strip.Picture2(index));
         EXPECT_EQ(strip.Picture2(index)->size(), strip.Picture2(0)->size()) << index;
         EXPECT_FALSE(strip.Picture2(index)->FontUnderline()) << index;
         EXPECT_EQ(shot.pixel(shot.width() - 1, 0), kStripBack) << index;
-        EXPECT_FALSE(HasColour(shot, kBlack)) << index;
-        EXPECT_FALSE(HasColour(shot, kWhite)) << index;
+        EXPECT_EQ(test::CountColour(shot, kBlack) + test::CountColour(shot, kWhite), 0) << index;
     }
 
     UserControl4 strip;
-    std::vector<qint16> clicked;
-    std::vector<qint16> selectedDuringEvent;
+    std::vector<std::pair<qint16, qint16>> clicked; // each entry raised with the one chosen at the time
 };
-
-TEST_F(UserControl4Test, ShowMeStacksTheEntriesAndFramesTheStripOpenAtTheTop)
-{
-    ASSERT_EQ(strip.EntryCount(), 4);
-    for (int i = 1; i <= 4; ++i) {
-        const PictureBox* above = strip.Picture2(i - 1);
-        EXPECT_EQ(strip.Picture2(i)->y(), above->y() + above->height()) << i;
-    }
-    const PictureBox* last = strip.Picture2(4);
-    const int stripHeight = last->y() + last->height() + 5;
-    EXPECT_EQ(strip.size(), QSize(150 + 13, stripHeight));
-    const QImage frame = Shot(strip.Picture1());
-    ASSERT_EQ(frame.size(), QSize(150, stripHeight));
-    EXPECT_EQ(frame.pixel(0, 0), kGrey);
-    EXPECT_EQ(frame.pixel(149, 0), kGrey);
-    EXPECT_EQ(frame.pixel(70, stripHeight - 1), kGrey);
-    EXPECT_EQ(frame.pixel(70, 0), kStripBack); // open towards the header
-}
 
 TEST_F(UserControl4Test, ClickingAnEntrySelectsItBeforeButtonClickAndAgainKeepsIt)
 {
     test::Hover(strip.Picture2(2));
     test::Click(strip.Picture2(2));
-    ASSERT_EQ(clicked, std::vector<qint16>{2});
-    EXPECT_EQ(selectedDuringEvent, std::vector<qint16>{2});
-    const PictureBox* tab = strip.Picture2(2);
-    EXPECT_EQ(tab->size(), QSize(strip.width() * 15, strip.Picture2(0)->height() + 2));
-    EXPECT_EQ(EntryShot(2).pixel(60, 2), kWhite);
+    const QSize tab(strip.width() * 15, strip.Picture2(0)->height() + 2);
+    EXPECT_TRUE(strip.Picture2(2)->size() == tab && Shot(strip.Picture2(2)).pixel(60, 2) == kWhite);
     test::Click(strip.Picture2(2));
-    EXPECT_EQ(clicked, (std::vector<qint16>{2, 2}));
-    EXPECT_EQ(strip.SelectedEntry(), 2);
-    EXPECT_EQ(strip.Picture2(2)->size(), tab->size());
-    test::Leave(strip.Picture2(2));
+    EXPECT_EQ(strip.Picture2(2)->size(), tab);
     test::Click(strip.Picture2(4));
-    EXPECT_EQ(strip.SelectedEntry(), 4);
+    EXPECT_EQ(clicked, (std::vector<std::pair<qint16, qint16>>{{2, 2}, {2, 2}, {4, 4}}));
     ExpectAtRest(2);
 }
 
-TEST_F(UserControl4Test, TabHasATwoPixelBottomEdgeWithCornerPiecesAndKeepsItUnderThePointer)
+TEST_F(UserControl4Test,
+       StripIsFramedOpenAtTheTopPointerUnderlinesInBlackAndTheTabHasATwoPixelEdgeWithCorners)
 {
+    const int stripHeight = strip.Picture2(4)->geometry().bottom() + 6;
+    const QImage frame = Shot(strip.Picture1());
+    ASSERT_EQ(frame.size(), QSize(150, stripHeight));
+    EXPECT_TRUE(frame.pixel(0, 0) == kGrey && frame.pixel(149, 0) == kGrey &&
+                frame.pixel(70, stripHeight - 1) == kGrey);
+    EXPECT_EQ(frame.pixel(70, 0), kStripBack); // open towards the header
+    QWidget* entry = strip.Picture2(2);
+    test::Hover(entry);
+    EXPECT_TRUE(strip.Picture2(2)->FontUnderline() && test::CountColour(Shot(entry), kBlack) > 0);
+    test::Leave(entry);
+    EXPECT_GT(test::CountColour(Shot(entry), kGrey), 0);
+    ExpectAtRest(2);
     strip.ShowMenu(1);
     test::Hover(strip.Picture2(1));
     EXPECT_TRUE(strip.Picture2(1)->FontUnderline());
-    const QImage tab = EntryShot(1);
-    const int h = tab.height();
+    const QImage tab = Shot(strip.Picture2(1));
+    const int edge = tab.height() - 2;
     const int pw = strip.Picture1()->width();
-    EXPECT_EQ(tab.pixel(60, 2), kWhite);
-    const std::pair<QPoint, QRgb> expected[] = {
-        {{0, h - 2}, kStripBack},
-        {{0, h - 1}, kStripBack},
-        {{1, h - 2}, kDarkGrey}, // left corner
-        {{1, h - 1}, kStripBack},
-        {{50, h - 2}, kDarkGrey},
-        {{50, h - 1}, kGrey}, // bottom edge
-        {{pw - 1, h - 2}, kDarkGrey},
-        {{pw, h - 2}, kDarkGrey},
-        {{pw, h - 1}, kGrey}, // right corner
-        {{pw + 1, h - 1}, Rgb(200, 200, 202)},
-        {{pw + 2, h - 1}, kWhite}, // then no edge
-    };
-    for (const auto& [point, colour] : expected)
-        EXPECT_EQ(tab.pixel(point), colour) << point.x() << "," << point.y();
-}
-
-TEST_F(UserControl4Test, PointerTurnsTextBlackAndUnderlinedThenGreyAgain)
-{
-    QWidget* entry = strip.Picture2(1);
-    test::Hover(entry);
-    EXPECT_TRUE(strip.Picture2(1)->FontUnderline());
-    EXPECT_TRUE(HasColour(Shot(entry), kBlack));
-    test::Leave(entry);
-    EXPECT_FALSE(strip.Picture2(1)->FontUnderline());
-    EXPECT_TRUE(HasColour(Shot(entry), kGrey));
-    ExpectAtRest(1);
+    EXPECT_TRUE(test::Shows(tab, {0, edge}, kUserControl4LeftCorner) &&
+                test::Shows(tab, {pw, edge}, kUserControl4RightCorner));
+    EXPECT_TRUE(test::Shows(tab, {50, edge}, kUserControl4BottomEdge) &&
+                test::Shows(tab, {pw - 1, edge}, kUserControl4BottomEdge));
+    EXPECT_EQ(tab.pixel(pw + 2, edge + 1), kWhite); // then no edge
 }
 
 TEST_F(UserControl4Test, ResetShowMenuOutsideAndAddButtonLeaveNoEntryChosen)
 {
-    test::Hover(strip.Picture2(2));
-    test::Click(strip.Picture2(2));
+    strip.ShowMenu(2);
     strip.Reset();
-    EXPECT_EQ(strip.SelectedEntry(), -1);
     for (int i = 1; i <= 4; ++i)
         ExpectAtRest(i);
-    for (qint16 index : {5, 0, -1, -7}) {
+    for (qint16 index : {5, 0, -1, -7})
         strip.ShowMenu(index);
-        EXPECT_EQ(strip.SelectedEntry(), -1) << index;
-    }
-    EXPECT_FALSE(HasColour(Shot(strip.Picture2(0)), kWhite));
+    EXPECT_EQ(strip.SelectedEntry(), -1);
+    EXPECT_EQ(test::CountColour(Shot(strip.Picture2(0)), kWhite), 0);
     strip.ShowMenu(1);
     strip.AddButton(QStringLiteral("More"));
-    EXPECT_EQ(strip.SelectedEntry(), -1);
-    EXPECT_EQ(strip.EntryCount(), 5);
-}
-
-TEST_F(UserControl4Test, UnSubClassStopsPointerEventsForEveryEntry)
-{
-    strip.UnSubClass();
-    for (int i = 1; i <= 4; ++i)
-        test::Click(strip.Picture2(i));
-    EXPECT_TRUE(clicked.empty());
-    EXPECT_EQ(strip.SelectedEntry(), -1);
+    EXPECT_TRUE(strip.SelectedEntry() == -1 && strip.EntryCount() == 5);
 }
 
 } // namespace

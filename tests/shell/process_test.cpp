@@ -1,0 +1,145 @@
+// The shell's ties to the process: signals that end it and the one instance per user.
+#include "shell/signal_exit.h"
+#include "shell/single_instance.h"
+#include "support/child_mode.h"
+#include "support/wait_until.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace qb {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Reports each signal it is asked to exit by, then quits cleanly, as the program does.
+int SignalChild()
+{
+    int argc = 1;
+    char name[] = "signal-child";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    SignalExit exit;
+    if (!exit.Installed())
+        return 2;
+    QObject::connect(&exit, &SignalExit::ExitRequested, &app, [&](int signalNumber) {
+        std::printf("exit on %d\n", signalNumber);
+        std::fflush(stdout);
+        // The cleanup runs in the event loop: one more turn before quitting, as release and cache writes do.
+        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return app.exec() == 0 ? 0 : 3;
+}
+const test::ChildMode kSignalChild("signal-child", SignalChild);
+
+class SignalExitTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(SignalExitTest, TheSignalBecomesAnOrderlyExit)
+{
+    QProcess child;
+    test::StartChild(child, "signal-child");
+    ASSERT_TRUE(test::WaitUntil([&] { return child.canReadLine() || child.state() == QProcess::NotRunning; },
+                                10000ms));
+    ASSERT_EQ(child.readLine(), "ready\n") << child.readAllStandardError().toStdString();
+    // Our own child, by its pid.
+    ASSERT_EQ(::kill(static_cast<pid_t>(child.processId()), GetParam()), 0);
+    ASSERT_TRUE(test::WaitUntil([&] { return child.state() == QProcess::NotRunning; }, 10000ms));
+    EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0); // not killed by it
+    EXPECT_EQ(child.readAllStandardOutput(), QByteArray("exit on ") + QByteArray::number(GetParam()) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalExitTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST(SignalExitSetupTest, OneInstanceHoldsTheHandlersAndGivesThemBack)
+{
+    const auto handler = [] {
+        struct sigaction now {};
+        return ::sigaction(SIGHUP, nullptr, &now) == 0 ? now.sa_handler : SIG_ERR;
+    };
+    const auto before = handler();
+    {
+        SignalExit first;
+        SignalExit second;
+        EXPECT_TRUE(first.Installed() && !second.Installed());
+        EXPECT_NE(handler(), before);
+    }
+    EXPECT_EQ(handler(), before);
+    EXPECT_TRUE(SignalExit().Installed());
+}
+
+// A second start in its own process: exits 0 as a secondary, 1 as a primary.
+int SecondStart()
+{
+    int argc = 1;
+    char name[] = "second";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    SingleInstance instance(qEnvironmentVariable("QB_INSTANCE_FOLDER"));
+    return instance.Claim() == InstanceRole::Secondary ? 0 : 1;
+}
+const test::ChildMode kSecondStart("second-start", SecondStart);
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir; // mode 0700, as the default folder must be
+};
+
+TEST_F(SingleInstanceTest,
+       AfterTheFirstEndsTheNextIsPrimaryDespiteALeftoverSocketAndLaterStartsReachItFromAnyProcess)
+{
+    {
+        SingleInstance first(dir.path());
+        ASSERT_EQ(first.Claim(), InstanceRole::Primary);
+    }
+    EXPECT_FALSE(QFile::exists(SingleInstance(dir.path()).SocketPath()));
+    // As a crashed instance leaves it.
+    ASSERT_TRUE(QFile(SingleInstance(dir.path()).SocketPath()).open(QIODevice::WriteOnly));
+    SingleInstance next(dir.path());
+    int shown = 0;
+    QObject::connect(&next, &SingleInstance::ShowRequested, [&] { ++shown; });
+    ASSERT_EQ(next.Claim(), InstanceRole::Primary);
+    QProcess later; // a second start in another process
+    test::StartChild(later, "second-start", {"QB_INSTANCE_FOLDER=" + dir.path()});
+    ASSERT_TRUE(test::WaitUntil([&] { return later.state() == QProcess::NotRunning; }, 10000ms));
+    EXPECT_TRUE(later.exitStatus() == QProcess::NormalExit && later.exitCode() == 0)
+        << later.readAllStandardError().toStdString();
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 1; }, 10000ms));
+    // The secondary leaves the primary's socket in place for the next start.
+    EXPECT_EQ(SingleInstance(dir.path()).Claim(), InstanceRole::Secondary);
+    EXPECT_TRUE(test::WaitUntil([&] { return shown == 2; }, 10000ms));
+}
+
+TEST_F(SingleInstanceTest, AFolderOthersCanWriteIsNotTrustedAndEveryStartRuns)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    SingleInstance first(dir.path());
+    SingleInstance second(dir.path());
+    EXPECT_TRUE(first.Claim() == InstanceRole::Primary && second.Claim() == InstanceRole::Primary);
+    EXPECT_FALSE(QFile::exists(first.LockPath()));
+    EXPECT_EQ(SingleInstance(QString()).Claim(), InstanceRole::Primary);
+}
+
+TEST_F(SingleInstanceTest, TheDefaultFolderIsTheRuntimeFolderOnlyWhenPrivate)
+{
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    EXPECT_EQ(SingleInstance::DefaultFolder(), dir.path());
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString fallback = SingleInstance::DefaultFolder();
+    qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_EQ(fallback, QStringLiteral("/tmp/quillbrook-%1").arg(::geteuid()));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+} // namespace
+} // namespace qb
