@@ -1,9 +1,11 @@
 #include "shell/shortcut.h"
 #include "support/temp_home.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
@@ -71,23 +73,35 @@ TEST_F(ShortcutTest, EachCodeNamesItsFolderAndOtherCodesWriteNothing)
     EXPECT_EQ(AllFiles().size(), 3);
 }
 
-TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryWithTheRightKeys)
+TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryForTheRunningProgramWrittenOnce)
 {
     ASSERT_TRUE(CreateStartupShortcut());
+    const QString path = home.ConfigHome() + "/autostart/KSW.desktop";
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner)); // a rewrite would replace the file
     ASSERT_TRUE(CreateStartupShortcut());
+    EXPECT_EQ(QFileInfo(path).permissions() & QFile::WriteOwner, 0);
     EXPECT_EQ(AllFiles(), QStringList{"/config/autostart/KSW.desktop"});
-    const Entry entry = ReadEntry(home.ConfigHome() + "/autostart/KSW.desktop");
+    const Entry entry = ReadEntry(path);
     EXPECT_EQ(entry.groups, QStringList{"[Desktop Entry]"});
     EXPECT_EQ(entry.raw.value("Type"), "Application");
     EXPECT_EQ(entry.raw.value("Name"), "KSW");
-    EXPECT_EQ(entry.raw.value("Comment"), "KSW");
-    EXPECT_EQ(entry.raw.value("Exec"), InstalledExecutable());
-    EXPECT_EQ(entry.raw.value("Path"), InstalledExecutable().section(u'/', 0, -2));
+    // This test binary is not the installed program: the entry starts what is running.
+    const QString running = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    EXPECT_EQ(entry.raw.value("Exec"), running);
+    EXPECT_EQ(entry.raw.value("Path"), running.section(u'/', 0, -2));
     EXPECT_EQ(entry.raw.value("X-Quillbrook-HotKey"), "CTRL+SHIFT+C");
     EXPECT_EQ(entry.raw.value("X-Quillbrook-WindowStyle"), "1");
-    EXPECT_FALSE(entry.raw.value("Icon").isEmpty());
-    EXPECT_TRUE(InstalledExecutable().startsWith(u'/'));
-    EXPECT_TRUE(InstalledExecutable().endsWith(QStringLiteral("/quillbrook")));
+}
+
+TEST_F(ShortcutTest, TheStartUpEntryNamesTheInstalledProgramOnlyWhenThatIsWhatRuns)
+{
+    const QString bin = home.Path() + "/bin";
+    ASSERT_TRUE(QDir().mkpath(bin));
+    test::TempHome::WriteAll(bin + "/quillbrook", "program");
+    ASSERT_TRUE(QFile::link(bin + "/quillbrook", home.Path() + "/alias"));
+    EXPECT_EQ(StartupTarget(home.Path() + "/alias", bin + "/quillbrook"), bin + "/quillbrook");
+    EXPECT_EQ(StartupTarget(home.Path() + "/alias", "/usr/bin/quillbrook"), bin + "/quillbrook");
+    EXPECT_EQ(StartupTarget(bin + "/quillbrook", "/nonexistent/quillbrook"), bin + "/quillbrook");
 }
 
 TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
