@@ -38,7 +38,7 @@ endfunction()
 
 # One test executable per folder under tests/; every GoogleTest case becomes its own ctest test.
 function(qb_test_folder name)
-    cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "LOCK" "LIBS;LABELS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp")
     if(NOT sources)
         return()
@@ -51,7 +51,11 @@ function(qb_test_folder name)
     if(ARG_LABELS)
         set(labels LABELS ${ARG_LABELS})
     endif()
+    set(lock "")
+    if(ARG_LOCK)
+        set(lock RESOURCE_LOCK ${ARG_LOCK}) # tests that must not run at the same time
+    endif()
     gtest_discover_tests(${target}
         DISCOVERY_TIMEOUT 120
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 ${labels})
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300 ${labels} ${lock})
 endfunction()

@@ -22,7 +22,11 @@ QB_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libxcb1-dev 
 # an X server, window manager, tray host and screenshots for the end-to-end tests, and the desktop entry
 # validator for the shortcut tests.
 QB_TEST_PACKAGES=(libgtest-dev libgmock-dev iproute2 procps xvfb xauth x11-utils openbox trayer xdotool imagemagick
-    desktop-file-utils)
+    desktop-file-utils dpkg-dev file)
+
+# What making the Debian package needs on top: dpkg-shlibdeps (dpkg-dev) and file, which CPack uses to
+# find the binaries whose libraries become dependencies.
+QB_PACKAGE_PACKAGES=(dpkg-dev file)
 
 qb_build() {
     local build_dir=$1

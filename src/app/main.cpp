@@ -1,19 +1,49 @@
 #include "base/settings_store.h"
 #include "platform/linux/linux_platform.h"
 #include "shell/app_shell_window.h"
+#include "shell/command_line.h"
 #include "shell/single_instance.h"
 
 #include <QApplication>
 #include <QIcon>
 
+#include <sys/auxv.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
     QApplication::setApplicationName("Quillbrook Personal Firewall");
+    // --help and --version answer before a display is needed.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    qb::CommandLine options;
+    QString message;
+    switch (qb::ParseCommandLine(arguments, options, message)) {
+    case qb::CommandLineOutcome::ExitOk:
+        std::fputs(message.toLocal8Bit().constData(), stdout);
+        return 0;
+    case qb::CommandLineOutcome::ExitUsage:
+        std::fputs(message.toLocal8Bit().constData(), stderr);
+        return 2;
+    case qb::CommandLineOutcome::Run:
+        break;
+    }
+
+    // With the file capability the package gives, the user running the program must not be able to make
+    // it load code from folders of their choosing (the dynamic loader already ignores LD_* then).
+    if (::getauxval(AT_SECURE) != 0) {
+        for (const char* name : {"QT_PLUGIN_PATH", "QT_QPA_PLATFORM_PLUGIN_PATH"})
+            ::unsetenv(name);
+    }
+    QApplication app(argc, argv);
     // Hidden main window and open prompts decide when the program ends, not the last visible window.
     QApplication::setQuitOnLastWindowClosed(false);
     // Outside a desktop session Qt knows no icon theme; program icons then come from Adwaita.
     QIcon::setFallbackThemeName("Adwaita");
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillbrook")));
 
     qb::SingleInstance instance;
     if (instance.Claim() == qb::InstanceRole::Secondary)
@@ -21,7 +51,7 @@ int main(int argc, char** argv)
 
     qb::Platform platform = qb::linux_os::MakeLinuxPlatform(qb::linux_os::DefaultStateFolder());
     qb::SettingsStore settings;
-    qb::AppShell shell(platform, settings);
+    qb::AppShell shell(platform, settings, qb::AppShellOptions{options.minimized});
     QObject::connect(&instance, &qb::SingleInstance::ShowRequested, &shell, &qb::AppShell::ShowMainWindow);
     QObject::connect(&shell, &qb::AppShell::Finished, &app, &QApplication::quit, Qt::QueuedConnection);
     shell.Start();

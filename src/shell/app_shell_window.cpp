@@ -12,8 +12,8 @@
 
 namespace qb {
 
-AppShell::AppShell(Platform& platform, SettingsStore& settings, QObject* parent)
-    : QObject(parent), m_platform(platform), m_settings(settings),
+AppShell::AppShell(Platform& platform, SettingsStore& settings, AppShellOptions options, QObject* parent)
+    : QObject(parent), m_platform(platform), m_settings(settings), m_options(options),
       m_help([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
     // SIGTERM, SIGINT, SIGHUP: the same ending as "Close", without waiting for prompts: destroying them
@@ -45,7 +45,9 @@ void AppShell::Start()
     splash->Steps.IsProxy = [this] { return IsProxy(*m_platform.connectivity); };
     splash->Steps.ShowMainWindow = [this] {
         m_main->ShowPage(1);
-        m_main->show();
+        const bool inTray = m_tray && m_tray->IconShown() && QSystemTrayIcon::isSystemTrayAvailable();
+        if (!m_options.startMinimized || !inTray)
+            m_main->show();
     };
     splash->Steps.RefreshList = [this] { m_main->RefreshList(); };
     splash->show();

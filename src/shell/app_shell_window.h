@@ -18,11 +18,18 @@ class SettingsStore;
 class frmSystemTray;
 struct Platform;
 
+struct AppShellOptions {
+    // After the splash the main window stays hidden in the notification area (shown all the same when
+    // there is no notification area to come back from).
+    bool startMinimized = false;
+};
+
 // UI thread only. The platform and the settings store must outlive it.
 class AppShell : public QObject {
     Q_OBJECT
 public:
-    AppShell(Platform& platform, SettingsStore& settings, QObject* parent = nullptr);
+    AppShell(Platform& platform, SettingsStore& settings, AppShellOptions options = {},
+             QObject* parent = nullptr);
     ~AppShell() override;
 
     // Shows the splash, which loads and then shows the main window about five seconds later.
@@ -46,6 +53,7 @@ private:
 
     Platform& m_platform;
     SettingsStore& m_settings;
+    AppShellOptions m_options;
     HelpLinks m_help;
     SignalExit m_signals;
     std::unique_ptr<FrmMain> m_main;

@@ -1,5 +1,6 @@
 #include "shell/shortcut.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -134,14 +135,19 @@ bool CreateShortcut(int16_t Location, const QString& Title, const QString& Targe
         Report(path, QStringLiteral("cannot create the folder"));
         return false;
     }
+    const QByteArray text =
+        DesktopEntryText(Title, TargetPath, HotKey, IconLocation, WorkingDirectory, WindowStyle).toUtf8();
+    // Every start asks for the same entry: an unchanged one is left alone rather than rewritten.
+    if (QFile current(path); QFileInfo(path).isFile() && current.open(QIODevice::ReadOnly) &&
+                             current.size() == text.size() && current.readAll() == text)
+        return true;
     // A temporary file and a rename: a second start replaces the entry whole, never leaving half of it.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         Report(path, file.errorString());
         return false;
     }
-    file.write(
-        DesktopEntryText(Title, TargetPath, HotKey, IconLocation, WorkingDirectory, WindowStyle).toUtf8());
+    file.write(text);
     if (!file.commit()) {
         Report(path, file.errorString());
         return false;
@@ -157,9 +163,20 @@ QString InstalledExecutable()
     return QStringLiteral(QB_INSTALLED_EXECUTABLE);
 }
 
+QString StartupTarget(const QString& running, const QString& installed)
+{
+    const QString resolved = QFileInfo(running).canonicalFilePath();
+    if (!resolved.isEmpty() && resolved == QFileInfo(installed).canonicalFilePath())
+        return installed;
+    return resolved.isEmpty() ? running : resolved;
+}
+
 bool CreateStartupShortcut()
 {
-    const QString target = InstalledExecutable();
+    const QString running = QCoreApplication::instance()
+                                ? QCoreApplication::applicationFilePath()
+                                : QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QString target = StartupTarget(running, InstalledExecutable());
     return CreateShortcut(kShortcutStartUp, QStringLiteral("KSW"), target, QStringLiteral("CTRL+SHIFT+C"),
                           QStringLiteral("security-high"), QFileInfo(target).path(), QString(), 1);
 }

@@ -24,7 +24,8 @@ QString ShortcutFolder(int16_t location);
 QString DesktopEntryText(const QString& title, const QString& targetPath, const QString& hotKey,
                          const QString& iconLocation, const QString& workingDirectory, int16_t windowStyle);
 
-// Writes "<folder>/<SubFolder>/<Title>.desktop", replacing a file of that name in one step. The folder
+// Writes "<folder>/<SubFolder>/<Title>.desktop", replacing a file of that name in one step (a file that
+// already holds exactly that text is left untouched). The folder
 // and `SubFolder` are created when missing (a failure there shows as a failure to write). Returns false
 // when nothing was written: a location outside 0 to 3 (silently), a title that is empty or holds "/",
 // or a write failure, which is also reported on standard error. Any thread.
@@ -32,8 +33,13 @@ bool CreateShortcut(int16_t Location, const QString& Title, const QString& Targe
                     const QString& IconLocation, const QString& WorkingDirectory, const QString& SubFolder,
                     int16_t WindowStyle);
 
-// The start-up call: "KSW" in the autostart folder for the installed executable (whatever folder the
-// running one is in), hot key "CTRL+SHIFT+C", window style 1. False as CreateShortcut.
+// The executable a start-up entry names: `installed` when the running program is that file (under any
+// name), else the running program's resolved path, so that a copy that is not installed starts itself.
+QString StartupTarget(const QString& running, const QString& installed);
+
+// The start-up call: "KSW" in the autostart folder for StartupTarget of the running program, hot key
+// "CTRL+SHIFT+C", window style 1; an entry that already reads the same is not rewritten. False as
+// CreateShortcut.
 bool CreateStartupShortcut();
 
 // Where the installed executable lives (chosen when the program was built).

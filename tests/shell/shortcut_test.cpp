@@ -1,9 +1,11 @@
 #include "shell/shortcut.h"
 #include "support/temp_home.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QProcess>
 #include <QStandardPaths>
@@ -70,6 +72,17 @@ TEST_F(ShortcutTest, EachCodeNamesItsFolderAndOtherCodesWriteNothing)
                 TempHome::ReadAll(home.DataHome() + "/applications/Sub/keep.txt") == "kept");
 }
 
+TEST_F(ShortcutTest, TheStartUpEntryNamesTheInstalledProgramOnlyWhenThatIsWhatRuns)
+{
+    const QString bin = home.Path() + "/bin";
+    ASSERT_TRUE(QDir().mkpath(bin));
+    TempHome::WriteAll(bin + "/quillbrook", "program");
+    ASSERT_TRUE(QFile::link(bin + "/quillbrook", home.Path() + "/alias"));
+    EXPECT_EQ(StartupTarget(home.Path() + "/alias", bin + "/quillbrook"), bin + "/quillbrook");
+    EXPECT_EQ(StartupTarget(home.Path() + "/alias", "/usr/bin/quillbrook"), bin + "/quillbrook");
+    EXPECT_EQ(StartupTarget(bin + "/quillbrook", "/nonexistent/quillbrook"), bin + "/quillbrook");
+}
+
 TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
 {
     struct Case {
@@ -94,15 +107,19 @@ TEST_F(ShortcutTest, ValuesAreWrittenEscapedAndQuoted)
     }
 }
 
-TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryForTheInstalledExecutableAndEntriesPassTheValidator)
+TEST_F(ShortcutTest, TwoStartsLeaveOneStartUpEntryForTheRunningProgramWrittenOnceAndEntriesPassTheValidator)
 {
     ASSERT_TRUE(CreateStartupShortcut());
+    const QString path = home.ConfigHome() + "/autostart/KSW.desktop";
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner)); // a rewrite would replace the file
     ASSERT_TRUE(CreateStartupShortcut());
+    EXPECT_EQ(QFileInfo(path).permissions() & QFile::WriteOwner, 0);
     EXPECT_EQ(AllFiles(), QStringList{"/config/autostart/KSW.desktop"});
-    const QMap<QString, QString> entry = ReadEntry(home.ConfigHome() + "/autostart/KSW.desktop");
-    EXPECT_TRUE(InstalledExecutable().startsWith(u'/') && InstalledExecutable().endsWith("/quillbrook"));
-    EXPECT_EQ(entry.value("Exec"), InstalledExecutable());
-    EXPECT_EQ(entry.value("Path"), InstalledExecutable().section(u'/', 0, -2));
+    const QMap<QString, QString> entry = ReadEntry(path);
+    // This test binary is not the installed program: the entry starts what is running.
+    const QString running = QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath();
+    EXPECT_EQ(entry.value("Exec"), running);
+    EXPECT_EQ(entry.value("Path"), running.section(u'/', 0, -2));
     EXPECT_EQ(entry.value("X-Quillbrook-HotKey"), "CTRL+SHIFT+C");
     const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())

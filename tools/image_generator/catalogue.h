@@ -38,4 +38,8 @@ CatalogueFile ActivityPictures();
 // The tray padlock, the unknown-program and attempts pictures, the status lights and the banner emblem.
 CatalogueFile SmallPictures();
 
+// The program's icon as "<themeFolder>/hicolor/<n>x<n>/apps/quillbrook.png" at every size a desktop
+// asks for; false when a file could not be written.
+bool WriteAppIcons(const QString& themeFolder);
+
 } // namespace qb::tools

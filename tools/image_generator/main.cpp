@@ -1,5 +1,7 @@
-// Writes the drawn controls' picture catalogue as C++ colour strings into a source folder.
-// Usage: image_generator <folder>   (the folder is src/controls/images)
+// Writes the drawn controls' picture catalogue as C++ colour strings into a source folder, or the
+// program's icon theme files into a build folder.
+// Usage: image_generator <folder>            (the folder is src/controls/images)
+//        image_generator --icons <folder>    (hicolor/<n>x<n>/apps/quillbrook.png under the folder)
 // Files whose content is unchanged are left alone, so a rerun does not force a rebuild.
 #include "image_generator/catalogue.h"
 
@@ -9,6 +11,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <string_view>
 
 namespace qb::tools {
 namespace {
@@ -83,13 +86,20 @@ bool WriteIfChanged(const QString& path, const QString& content)
 int main(int argc, char** argv)
 {
     using namespace qb::tools;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+    const bool icons = argc == 3 && std::string_view(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: %s <output folder> | --icons <output folder>\n", argv[0]);
         return 2;
     }
     // Drawing needs a GUI application object but no screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    if (icons) {
+        if (WriteAppIcons(QString::fromLocal8Bit(argv[2])))
+            return 0;
+        std::fprintf(stderr, "could not write the icons into %s\n", argv[2]);
+        return 1;
+    }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists()) {
         std::fprintf(stderr, "no such folder: %s\n", argv[1]);
