@@ -16,7 +16,7 @@ QString ConnectionActions::CloseQuestion(const QString& programName)
 
 bool ConnectionActions::CloseConnection(const MonitorRow& row)
 {
-    return m_tcpTable.DeleteConnection(row.endpoints);
+    return m_tcpTable.DeleteConnection(row.endpoints) == DeleteOutcome::Deleted;
 }
 
 ConnectionActions::CloseProgramResult ConnectionActions::CloseProgram(const MonitorRow& row)

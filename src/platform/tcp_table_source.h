@@ -57,15 +57,21 @@ struct TcpFetch {
     TcpSnapshot snapshot;
 };
 
+// What became of a request to delete one connection.
+enum class DeleteOutcome {
+    Deleted,
+    NoSuchConnection, // not in the table (any more), or a listening socket, which is never deleted
+    NotPermitted,     // the kernel refused: the program lacks CAP_NET_ADMIN
+};
+
 // Reads the table and deletes single connections. Failures are reported in the result, never thrown.
 // Not thread-safe: one instance per thread.
 class TcpTableSource {
 public:
     virtual ~TcpTableSource() = default;
     [[nodiscard]] virtual TcpFetch Fetch() = 0;
-    // Deletes the connection whose four fields all match; never a listening socket. False when there is
-    // no such connection or the kernel refuses (no CAP_NET_ADMIN).
-    virtual bool DeleteConnection(const TcpEndpoints& endpoints) = 0;
+    // Deletes the connection whose four fields all match; never a listening socket.
+    [[nodiscard]] virtual DeleteOutcome DeleteConnection(const TcpEndpoints& endpoints) = 0;
 };
 
 } // namespace qb

@@ -109,7 +109,7 @@ TEST_F(TcpTableTest, OnlyTheFirst2001RowsReachTheSlotsAndABufferClaimingMoreRows
             std::memset(bytes.data(), 0xFF, 4); // the row count
             return TcpFetch{0, TcpSnapshot::FromBytes(bytes)};
         }
-        bool DeleteConnection(const TcpEndpoints&) override { return true; }
+        DeleteOutcome DeleteConnection(const TcpEndpoints&) override { return DeleteOutcome::Deleted; }
     } lying;
     TcpTable damaged(lying);
     EXPECT_TRUE(damaged.FetchTcpTable());

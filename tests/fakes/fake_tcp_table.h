@@ -16,10 +16,10 @@ struct FakeTcpTable final : TcpTableSource {
         ++fetches;
         return TcpFetch{result, result != 0 ? TcpSnapshot() : TcpSnapshot::FromRows(rows)};
     }
-    bool DeleteConnection(const TcpEndpoints& endpoints) override
+    DeleteOutcome DeleteConnection(const TcpEndpoints& endpoints) override
     {
         deleted.push_back(endpoints);
-        return !refuseDeletes;
+        return refuseDeletes ? DeleteOutcome::NotPermitted : DeleteOutcome::Deleted;
     }
 };
 

@@ -112,16 +112,17 @@ TEST_F(TcpTableIntegrationTest,
         // An IPv4-mapped connection is an IPv4 row like any other.
         const TcpRow row{5, kLoopback, StoredPort(clientPort), kLoopback, StoredPort(port), self};
         EXPECT_EQ(std::ranges::count(FetchRows(table), row), 1) << mapped;
-        ASSERT_TRUE(table.DeleteConnection({kLoopback, StoredPort(clientPort), kLoopback, StoredPort(port)}));
+        ASSERT_EQ(table.DeleteConnection({kLoopback, StoredPort(clientPort), kLoopback, StoredPort(port)}),
+                  DeleteOutcome::Deleted);
         EXPECT_EQ(ReadError(client), ECONNABORTED) << mapped;
         EXPECT_EQ(ReadError(server), ECONNRESET) << mapped;
         EXPECT_EQ(std::ranges::count(FetchRows(table), StoredPort(clientPort), &TcpRow::localPort), 0)
             << mapped;
     }
     // The server side of the closed connection: a bare 4-tuple like this one would find the listener.
-    EXPECT_FALSE(
-        table.DeleteConnection({kLoopback, StoredPort(port), kLoopback, StoredPort(staleClientPort)}));
-    EXPECT_FALSE(table.DeleteConnection({kLoopback, StoredPort(port), 0, 0}));
+    EXPECT_EQ(table.DeleteConnection({kLoopback, StoredPort(port), kLoopback, StoredPort(staleClientPort)}),
+              DeleteOutcome::NoSuchConnection);
+    EXPECT_EQ(table.DeleteConnection({kLoopback, StoredPort(port), 0, 0}), DeleteOutcome::NoSuchConnection);
     EXPECT_TRUE(test::CarriesData(listener, port));
 }
 
@@ -144,7 +145,9 @@ TEST_F(TcpTableIntegrationTest, AnUnprivilegedUserSeesNoForeignOwnersAndCannotDe
         for (uint32_t i = 0; i < 3; ++i)
             owners |= fetch.snapshot.Row(i).pid;
         const TcpEndpoints clientSide{kLoopback, StoredPort(clientPort), kLoopback, StoredPort(port)};
-        ::_exit(owners != 0 ? 12 : table.DeleteConnection(clientSide) ? 13 : 0);
+        ::_exit(owners != 0                                                         ? 12
+                : table.DeleteConnection(clientSide) == DeleteOutcome::NotPermitted ? 0
+                                                                                    : 13);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -87,14 +87,14 @@ TcpFetch LinuxTcpTable::Fetch()
     return fetch;
 }
 
-bool LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
+DeleteOutcome LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
 {
     std::vector<DiagSocket> sockets;
     if (DumpSockets(sockets) != 0)
-        return false;
+        return DeleteOutcome::NoSuchConnection;
     int error = 0;
     NetlinkSocket* netlink = Socket(error);
-    bool deleted = false;
+    DeleteOutcome outcome = DeleteOutcome::NoSuchConnection;
     for (const DiagSocket& socket : sockets) {
         const auto row = ToIpv4Row(socket, 0);
         if (!row || socket.kernelState == kKernelListen || netlink == nullptr)
@@ -111,11 +111,13 @@ bool LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
         request.id.idiag_if = socket.interfaceIndex;
         request.id.idiag_cookie[0] = socket.cookie[0];
         request.id.idiag_cookie[1] = socket.cookie[1];
-        // EPERM without CAP_NET_ADMIN: the caller treats every refusal alike.
-        if (netlink->Request(SOCK_DESTROY, &request, sizeof request) == 0)
-            deleted = true;
+        const int refused = netlink->Request(SOCK_DESTROY, &request, sizeof request);
+        if (refused == 0)
+            outcome = DeleteOutcome::Deleted;
+        else if ((refused == EPERM || refused == EACCES) && outcome != DeleteOutcome::Deleted)
+            outcome = DeleteOutcome::NotPermitted; // no CAP_NET_ADMIN
     }
-    return deleted;
+    return outcome;
 }
 
 } // namespace qb::linux_os

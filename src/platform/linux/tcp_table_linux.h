@@ -21,7 +21,7 @@ public:
     explicit LinuxTcpTable(std::string procRoot = "/proc");
 
     TcpFetch Fetch() override;
-    bool DeleteConnection(const TcpEndpoints& endpoints) override;
+    DeleteOutcome DeleteConnection(const TcpEndpoints& endpoints) override;
 
     // /proc scans made so far (the owner cache avoids most of them).
     int OwnerScans() const { return m_owners.ScanCount(); }
