@@ -40,6 +40,7 @@ QImage Padlock(int size)
     p.drawRoundedRect(body, 5, 5);
 
     QPainterPath keyhole;
+    keyhole.setFillRule(Qt::WindingFill); // the round top and the slot overlap; both are filled
     keyhole.addEllipse(QPointF(32, 40), 5, 5);
     keyhole.moveTo(29.5, 42);
     keyhole.lineTo(34.5, 42);
@@ -48,7 +49,7 @@ QImage Padlock(int size)
     keyhole.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(92, 60, 8));
-    p.drawPath(keyhole.simplified());
+    p.drawPath(keyhole);
     return image;
 }
 
