@@ -25,7 +25,6 @@
 #include "traffic/picture_surface_widget.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QStandardPaths>
 
 namespace qb {
@@ -209,10 +208,6 @@ void FrmMain::LoadWindow()
         Timer2.stop();
         m_monitor.SetOnlineFlag(false);
     }
-
-    const QString ownPath = QCoreApplication::applicationFilePath();
-    m_monitoring->Pane()->ShowLargeIcon(ownPath);
-    m_monitoring->Pane()->ShowFileInfo(ownPath);
 
     m_navigation->UserControl41()->ShowMenu(1);
     UpdatePrograms();

@@ -48,8 +48,8 @@ public:
     std::function<void()> CloseBoxPressed;
 
     // The window's own start-up, after the shortcut and before the tray: the graph, the interface list
-    // and its stored choice, the switches, the online state, the program's own file in the details pane,
-    // the rules, and the Data transfer page. Starts the timers.
+    // and its stored choice, the switches, the online state, the rules, and the Data transfer page. The
+    // details pane starts empty, as it is whenever no row is selected. Starts the timers.
     void LoadWindow();
 
     // Public state and operations of the window.

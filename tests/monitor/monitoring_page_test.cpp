@@ -178,18 +178,32 @@ TEST_F(MonitoringPageTest, TheButtonsActOnTheConnectionAndProcessTheClickedRowWa
     EXPECT_EQ(tcp.deleted.size(), 1u); // no row selected: nothing happens
 }
 
-TEST_F(MonitoringPageTest, ARebuildKeepsTheSelectionOnTheSameConnectionOnly)
+TEST_F(MonitoringPageTest, ARebuildKeepsTheSelectionOnTheSameConnectionOnlyAndWithoutOneThePaneIsEmpty)
 {
+    const QStringList empty = Lines(); // as the pane starts
     const MonitorRow a = MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443);
     MonitorRow b = MakeRow(1, kCurl, 42, 5001, "10.0.0.5", 443);
+    attempts[kCurl] = 1;
     page.SetRows({a, b});
     ClickRow(1);
+    ASSERT_TRUE(WaitForFacts());
     b.slot = 7;
     page.SetRows({MakeRow(2, "", 0, 6000, "10.0.0.9", 80), a, b});
     EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
     EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
-    page.SetRows({a});
-    EXPECT_TRUE(List()->selectedItems().isEmpty());
+    for (const bool rebuild : {true, false}) {
+        if (rebuild) {
+            page.SetRows({a});
+        } else {
+            ClickRow(0); // facts still on their way when the selection goes are dropped
+            List()->clearSelection();
+            test::RunEvents(50ms);
+        }
+        EXPECT_TRUE(List()->selectedItems().isEmpty());
+        EXPECT_EQ(Lines(), empty);
+        EXPECT_TRUE(!Shown(pane.Label7(7)) && !Shown(pane.Picture3()) && !Shown(pane.Picture2()));
+        EXPECT_TRUE(pane.Pic32()->pixmap().isNull());
+    }
 }
 
 TEST_F(MonitoringPageTest, PingFromARowsContextMenuShowsTheResultWithoutBlocking)
