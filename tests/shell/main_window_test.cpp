@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTreeWidget>
 
@@ -88,20 +89,32 @@ TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProg
     EXPECT_TRUE(fake.threads->Running(40));
 }
 
-TEST_F(FrmMainTest, BlockAllTwiceFromTheToolbarRebuildsTwiceAndTheFirewallLabelTogglesItsSwitch)
+TEST_F(FrmMainTest, BlockAllTwiceRebuildsTwiceARefusedDeleteTurnsTheLightOffAndTheFirewallLabelToggles)
 {
     fake.processes->Add(40, "/usr/bin/curl");
     fake.tcp->rows = {Established(40, 4096)};
     window->NotOnline(true);
     const qsizetype rebuilds = tips.size();
     fake.tcp->deleted.clear();
+    fake.tcp->refuseDeletes = true; // no CAP_NET_ADMIN
+    const QLabel* notice = window->Options()->lblPrivilege();
+    EXPECT_FALSE(notice->isVisibleTo(window->Options()));
 
     emit window->UserControl61()->ButtonClick(1);
     EXPECT_TRUE(window->Pub_BlockAll() && window->Options()->Status1()->CurrentStatus() == 1);
     EXPECT_EQ(fake.tcp->deleted.size(), 1u);
+    EXPECT_TRUE(window->Firewall_Enabled() && window->Options()->Status2()->CurrentStatus() == 0);
+    EXPECT_TRUE(notice->isVisibleTo(window->Options()));
+    EXPECT_TRUE(
+        notice->text().contains("CAP_NET_ADMIN") &&
+        notice->text().endsWith("sudo setcap cap_net_admin+ep " + QCoreApplication::applicationFilePath()))
+        << notice->text().toStdString();
     emit window->UserControl61()->ButtonClick(1);
     emit window->UserControl61()->ButtonClick(2); // "Live Update": nothing
     EXPECT_TRUE(!window->Pub_BlockAll() && fake.tcp->deleted.size() == 1u && tips.size() == rebuilds + 2);
+    fake.tcp->refuseDeletes = false;
+    EXPECT_TRUE(window->Table().CloseConnection(0));
+    EXPECT_FALSE(notice->isVisibleTo(window->Options()));
     // The firewall label toggles its switch and light.
     EXPECT_TRUE(window->Firewall_Enabled() && window->Options()->Status2()->CurrentStatus() == 1);
     emit window->Options()->FirewallClicked();
