@@ -82,20 +82,29 @@ QString CDictionary::CheckDictionary(const QString& address)
     const auto found = m_names.constFind(address);
     if (found != m_names.constEnd())
         return *found;
-    if (!m_inFlight.contains(address)) {
+    const auto retry = m_retryAfter.constFind(address);
+    const bool waiting = retry != m_retryAfter.constEnd() && Now() < *retry;
+    if (!m_inFlight.contains(address) && !waiting) {
         m_inFlight.insert(address);
-        m_lookup.Start(address, [self = QPointer<CDictionary>(this), address](const QString& name) {
+        m_retryAfter.remove(address);
+        m_lookup.Start(address, [self = QPointer<CDictionary>(this), address](const HostAnswer& answer) {
             if (self)
-                self->Resolved(address, name);
+                self->Resolved(address, answer);
         });
     }
     // A look-up may answer before Start() returns.
     return m_names.value(address, address);
 }
 
-void CDictionary::Resolved(const QString& address, const QString& name)
+void CDictionary::Resolved(const QString& address, const HostAnswer& answer)
 {
     m_inFlight.remove(address);
+    // Kept, a time-out would show the bare address for that host in every later run.
+    if (!answer.lasting) {
+        m_retryAfter.insert(address, Now() + kRetryAfter);
+        return;
+    }
+    const QString& name = answer.name;
     if (!m_names.contains(address)) {
         m_names.insert(address, name);
         m_order.append(address);

@@ -71,16 +71,26 @@ TEST_F(DictionaryTest, AnUnusableFolderOrAFifoAsTheFileLeavesTheCacheEmptyAndWor
 }
 
 // A miss answering at once and filling in later through a real look-up is pinned by the integration tests.
-TEST_F(DictionaryTest, OneLookUpRunsPerAddressAtATimeAndAFailureIsCachedAsTheAddress)
+TEST_F(DictionaryTest, OneLookUpRunsPerAddressAtATimeANoNameIsCachedAndATimeOutAskedAgainAMinuteLater)
 {
+    auto now = std::chrono::steady_clock::now();
     const auto dictionary = Make();
+    dictionary->Now = [&now] { return now; };
     for (const char* address : {"9.9.9.9", "9.9.9.9", "10.1.2.3"})
         EXPECT_EQ(dictionary->CheckDictionary(address), address);
     EXPECT_EQ(lookup.started, QStringList({"9.9.9.9", "10.1.2.3"}));
-    ASSERT_TRUE(lookup.Fail("10.1.2.3"));
+    ASSERT_TRUE(lookup.Fail("10.1.2.3") && lookup.TimeOut("9.9.9.9"));
     EXPECT_EQ(resolved, (std::vector<std::pair<QString, QString>>{{"10.1.2.3", "10.1.2.3"}}));
     EXPECT_EQ(dictionary->CheckDictionary("10.1.2.3"), "10.1.2.3");
+    EXPECT_EQ(dictionary->Addresses(), QStringList{"10.1.2.3"});
+    now += CDictionary::kRetryAfter - std::chrono::seconds(1);
+    EXPECT_EQ(dictionary->CheckDictionary("9.9.9.9"), "9.9.9.9");
     EXPECT_EQ(lookup.started.size(), 2);
+    now += std::chrono::seconds(1);
+    dictionary->CheckDictionary("9.9.9.9");
+    ASSERT_TRUE(lookup.Release("9.9.9.9", "back.example"));
+    ASSERT_TRUE(dictionary->WriteCache());
+    EXPECT_EQ(TempHome::ReadAll(CacheIni()), "10.1.2.3,10.1.2.3\r\n9.9.9.9,back.example\r\n");
 }
 
 TEST_F(DictionaryTest, ALongerFileIsLoadedWholeThenCutToMaxSizeWhichNewAnswersNeverPassThrough)
