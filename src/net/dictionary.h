@@ -19,10 +19,11 @@ struct HostAnswer;
 class SettingsStore;
 
 // Construction reads MaxSize (default 100, clamped to 0 .. 32767) and Filename (default
-// <programFolder>cache.ini) from section "Cache" of "FirewallFirewall", creates an empty "cache.ini" in
-// `programFolder` when there is none there, and loads the file named by Filename: one "address,name" line
-// per entry, the first entry of an address kept, lines without a comma skipped, MaxSize not applied.
-// Failures to create or read the files leave the cache with what was read so far.
+// <programFolder>cache.ini) from section "Cache" of "FirewallFirewall", creates an empty, private (0600)
+// "cache.ini" in `programFolder` when there is none there, and loads the file named by Filename: one
+// "address,name" line per entry, the first entry of an address kept, lines without a comma skipped,
+// MaxSize not applied. Failures to create or read the files leave the cache with what was read so far;
+// a symbolic link or anything but a regular file is neither read nor written through.
 // The entries keep their insertion order, which is also the order of eviction (newest first).
 // `settings` is read only while constructing; `lookup` must outlive the cache.
 class CDictionary : public HostNames {
@@ -40,9 +41,9 @@ public:
     // address is asked about again when it is next seen, kRetryAfter after that answer at the earliest.
     QString CheckDictionary(const QString& address) override;
 
-    // Rewrites the cache file from the entries, in order, through a temporary file and a rename. Entries
-    // that cannot be written so as to read back the same (a comma, CR, LF or NUL in them, a leading blank)
-    // stay in memory only. False when the file could not be written.
+    // Rewrites the cache file (0600) from the entries, in order, through a temporary file and a rename.
+    // Entries that cannot be written so as to read back the same (a comma, CR, LF or NUL in them, a leading
+    // blank) stay in memory only. False when the file could not be written.
     [[nodiscard]] bool WriteCache() const;
 
     // The clock the retries are timed by; tests set their own.
