@@ -11,21 +11,25 @@ namespace {
 
 class RuleStoreTest : public ::testing::Test, protected test::ControlWorld {};
 
-TEST_F(RuleStoreTest, AnEmptyStoreIsAnEmptyListAndANumberWithoutAPathHoldsNoRule)
+TEST_F(RuleStoreTest, AnEmptyStoreIsAnEmptyListANumberWithoutAPathHoldsNoRuleAndStatusZeroBlocks)
 {
     EXPECT_EQ(model.rowCount(), 0);
     EXPECT_TRUE(!rules->DeleteProgram(0) && !rules->SetProgramStatus(0, 1));
     EXPECT_FALSE(QFile::exists(settings->FilePath(kFirewallApplication)));
-    Store("ProgramCount", "3"); // number 0 as a delete leaves it, 1 and 3 damaged
-    Store("Path0", "/bin/zero");
-    Store("Name1", "ONE");
-    Store("Path3", "");
-    Store("Path2", "/bin/two");
+    // Number 0 as a delete leaves it, 1 and 3 damaged; Status read by its integer part.
+    const std::pair<const char*, const char*> stored[] = {
+        {"Path0", "/bin/zero"}, {"Name1", "ONE"},   {"Path2", "/bin/two"}, {"Path3", ""},
+        {"ProgramCount", "9"},  {"Status0", "0.9"}, {"Status2", " 1x"},    {"Status4", "-1"},
+        {"Status5", "abc"},     {"Status6", ""}};
+    for (const auto& [key, value] : stored)
+        Store(key, value);
     rules->UpdatePrograms();
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(Row(1), QStringList({"Name not found", "/bin/two", "Block"}));
+    EXPECT_EQ(Row(0), QStringList({"Name not found", "/bin/zero", "Block"}));
+    EXPECT_EQ(Row(1)[2], "Allow");
     EXPECT_EQ(model.index(1, 0).data(Qt::UserRole), 2);
-    EXPECT_EQ(rules->CheckProgramID("/bin/zero"), 0);
+    EXPECT_EQ((std::vector{rules->Rule(4).Blocked, rules->Rule(5).Blocked, rules->Rule(6).Blocked}),
+              (std::vector{false, true, true}));
     EXPECT_EQ(rules->CheckProgramID(""), -1);
     EXPECT_FALSE(rules->SetProgramStatus(1, 0));
 }
@@ -77,13 +81,11 @@ TEST_F(RuleStoreTest, AnUpperCasedPathOfAnOlderStoreTakesTheSpellingOfTheOneFile
     for (const char* file : {"/Tools/MyProg", "/Two/ab", "/Two/aB"})
         ASSERT_TRUE(QDir().mkpath(QFileInfo(home.Path() + file).path()) &&
                     QFile(home.Path() + file).open(QIODevice::WriteOnly));
-    const QString stored[] = {home.Path().toUpper() + "/TOOLS/MYPROG", home.Path().toUpper() + "/TWO/AB",
-                              "/NO/SUCH/FILE"};
+    const QString upper = home.Path().toUpper();
+    const QStringList stored = {upper + "/TOOLS/MYPROG", upper + "/TWO/AB", "/NO/SUCH/FILE"};
     Store("ProgramCount", "3");
-    for (int n = 1; n <= 3; ++n) {
+    for (int n = 1; n <= 3; ++n)
         Store("Path" + QString::number(n), stored[n - 1]);
-        Store("Name" + QString::number(n), stored[n - 1].section('/', -1));
-    }
     Store("Attempts1", "4");
     rules->UpdatePrograms();
     EXPECT_EQ(Row(0), QStringList({"MyProg", home.Path() + "/Tools/MyProg", "Block"}));
@@ -96,62 +98,38 @@ TEST_F(RuleStoreTest, AnUpperCasedPathOfAnOlderStoreTakesTheSpellingOfTheOneFile
     EXPECT_EQ(rules->Rule(1).Path, stored[0]);
 }
 
-TEST_F(RuleStoreTest, StatusReadsAsBlockedOnlyWhenItsIntegerPartIsZero)
-{
-    const std::vector<std::pair<QString, bool>> cases = {
-        {"0", true}, {"1", false}, {"-1", false}, {"0.9", true}, {"abc", true}, {"", true}, {" 1x", false}};
-    Store("ProgramCount", QString::number(cases.size()));
-    for (size_t i = 0; i < cases.size(); ++i)
-        Store("Status" + QString::number(i + 1), cases[i].first);
-    rules->UpdatePrograms();
-    for (size_t i = 0; i < cases.size(); ++i)
-        EXPECT_EQ(rules->Rule(static_cast<int>(i + 1)).Blocked, cases[i].second)
-            << cases[i].first.toStdString();
-}
-
 class RuleStoreWithThreeRulesTest : public RuleStoreTest {
 protected:
     void SetUp() override
     {
         for (const char* path : {"/bin/a", "/bin/b", "/bin/c"})
             ASSERT_TRUE(rules->AddProgram(path, 1));
-        Store("Attempts2", "20");
         Store("Attempts3", "30");
         Store("Blocks3", "3");
     }
 };
 
-TEST_F(RuleStoreWithThreeRulesTest, DeletingMovesLaterRulesDownWithTheirCountersButNoneIntoNumberZero)
+TEST_F(RuleStoreWithThreeRulesTest, StatusAndDeleteChangeOnlyTheirRuleTheLaterOnesMovingDownWithCounters)
 {
+    for (int16_t index : {int16_t(-1), int16_t(0), int16_t(4), int16_t(32767), int16_t(-32768)})
+        EXPECT_TRUE(!rules->DeleteProgram(index) && !rules->SetProgramStatus(index, 0)) << index;
+    EXPECT_EQ(OnDisk({"ProgramCount", "Status4", "Status0"}), QStringList({"3", "<absent>", "<absent>"}));
+    ASSERT_TRUE(rules->SetProgramStatus(3, 0));
     ASSERT_TRUE(rules->DeleteProgram(2));
-    EXPECT_EQ(OnDisk({"ProgramCount", "Path2", "Attempts2", "Blocks2"}),
-              QStringList({"2", "/bin/c", "30", "3"}));
+    EXPECT_EQ(OnDisk({"ProgramCount", "Path2", "Status2", "Attempts2", "Blocks2"}),
+              QStringList({"2", "/bin/c", "0", "30", "3"}));
     EXPECT_EQ(OnDisk({"Name3", "Path3", "Status3", "Attempts3", "Blocks3"}), QStringList(5, "<absent>"));
     Store("Attempts3", "99"); // as left behind by an older version
     ASSERT_TRUE(rules->AddProgram("/bin/d", 0));
     rules->UpdatePrograms();
     EXPECT_EQ(rules->CheckProgramID("/bin/b"), -1);
-    EXPECT_EQ(rules->CheckProgramID("/bin/c"), 2);
+    EXPECT_EQ(Row(1), QStringList({"c", "/bin/c", "Block"}));
     EXPECT_EQ(Row(2), QStringList({"d", "/bin/d", "Block"}));
     EXPECT_EQ(rules->Rule(3).Attempts, 0);
-    ASSERT_TRUE(rules->DeleteProgram(1));
+    ASSERT_TRUE(rules->DeleteProgram(1)); // nothing moves into number 0
     rules->UpdatePrograms();
-    EXPECT_EQ(Row(0), QStringList({"c", "/bin/c", "Allow"}));
+    EXPECT_EQ(Row(0), QStringList({"c", "/bin/c", "Block"}));
     EXPECT_EQ(OnDisk("Path0"), "<absent>");
-}
-
-TEST_F(RuleStoreWithThreeRulesTest, SettingAStatusChangesOnlyThatRuleAndNumbersWithoutARuleNothing)
-{
-    for (int16_t index : {int16_t(-1), int16_t(0), int16_t(4), int16_t(32767), int16_t(-32768)}) {
-        EXPECT_FALSE(rules->DeleteProgram(index)) << index;
-        EXPECT_FALSE(rules->SetProgramStatus(index, 0)) << index;
-    }
-    EXPECT_EQ(OnDisk({"ProgramCount", "Status4", "Status0"}), QStringList({"3", "<absent>", "<absent>"}));
-    ASSERT_TRUE(rules->SetProgramStatus(2, 0));
-    rules->UpdatePrograms();
-    EXPECT_EQ(Row(1), QStringList({"b", "/bin/b", "Block"}));
-    EXPECT_EQ(Row(2)[2], "Allow");
-    EXPECT_EQ(rules->Rule(2).Attempts, 20);
 }
 
 TEST_F(RuleStoreTest, TheStoredProgramCountIsClampedToTheTable)

@@ -223,7 +223,7 @@ TEST_F(MonitoringPageTest, PingFromARowsContextMenuShowsTheResultWithoutBlocking
     EXPECT_EQ(pinged, QStringList{"10.0.0.6"});
 }
 
-TEST_F(MonitoringPageTest, AClickFillsEveryLineAndTheHostNameAndIconFillInWhenTheyArrive)
+TEST_F(MonitoringPageTest, AClickFillsEveryLineAsPlainTextAndTheNameAndIconFillInForThatRowOnly)
 {
     EXPECT_EQ(dictionary, nullptr); // not made before the first click
     attempts[kCurl] = 3;
@@ -233,20 +233,15 @@ TEST_F(MonitoringPageTest, AClickFillsEveryLineAndTheHostNameAndIconFillInWhenTh
     EXPECT_EQ(Lines(), (QStringList{"Name: curl", "Path: /usr/bin/curl", "Size: 2 KB", "PID: 42",
                                     "Remote Host: 10.0.0.5 (10.0.0.5)", "Local Port: 5000", "Remote Port: 80",
                                     "Attempts: 3", "Version: 7.88.01.02"}));
-    EXPECT_TRUE(Shown(pane.Label7(7)));
-    EXPECT_TRUE(Shown(pane.Picture3()));
-    ASSERT_TRUE(dictionary->Release("10.0.0.5", "server.example"));
-    EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: server.example (10.0.0.5)");
+    EXPECT_TRUE(Shown(pane.Label7(7)) && Shown(pane.Picture3()));
     ASSERT_TRUE(WaitUntil([&] { return IconIsRed(); }, 5s));
-}
-
-TEST_F(MonitoringPageTest, ANameThatArrivesAfterAnotherRowWasClickedLeavesThatRowsLineAlone)
-{
-    Show(MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 80));
-    Show(MakeRow(1, kCurl, 42, 5001, "10.0.0.6", 443));
-    ASSERT_TRUE(dictionary->Release("10.0.0.5", "first.example"));
-    EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: 10.0.0.6 (10.0.0.6)");
-    Show(MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 80)); // cached now: at once
+    Show(MakeRow(1, "/tmp/<i>x\nEvil", 43, 5001, "10.0.0.6", 443));
+    ASSERT_TRUE(dictionary->Release("10.0.0.5", "first.example")); // the earlier row's
+    ASSERT_TRUE(dictionary->Release("10.0.0.6", "a\x1b[2Jb"));
+    EXPECT_EQ(pane.Label7(1)->textFormat(), Qt::PlainText);
+    EXPECT_EQ(Lines().mid(0, 2) << Lines()[4], QStringList({"Name: <i>x\\x0AEvil", "Path: /tmp/<i>x\\x0AEvil",
+                                                            "Remote Host: a\\x1B[2Jb (10.0.0.6)"}));
+    Show(MakeRow(4, kCurl, 42, 5000, "10.0.0.5", 80)); // cached now: at once
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: first.example (10.0.0.5)");
 }
 
@@ -285,15 +280,6 @@ TEST_F(MonitoringPageTest, OnlyTheLatestFileRequestIsShown)
     test::RunEvents(50ms);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(pane.Label7(2)->text(), "Size: 2 KB");
-}
-
-TEST_F(MonitoringPageTest, OutsideTextIsShownPlainWithControlCharactersEscaped)
-{
-    Show(MakeRow(0, "/tmp/<i>x\nEvil", 42, 5000, "10.0.0.5", 80));
-    EXPECT_EQ(pane.Label7(1)->textFormat(), Qt::PlainText);
-    EXPECT_EQ(Lines().mid(0, 2), QStringList({"Name: <i>x\\x0AEvil", "Path: /tmp/<i>x\\x0AEvil"}));
-    ASSERT_TRUE(dictionary->Release("10.0.0.5", "a\x1b[2Jb"));
-    EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: a\\x1B[2Jb (10.0.0.5)");
 }
 
 } // namespace

@@ -144,21 +144,11 @@ TEST_F(ThreadedHostLookupTest, StartReturnsAtOnceAndAnswersComeOnTheCallingThrea
     EXPECT_EQ(answeredOn, std::vector<std::thread::id>(3, std::this_thread::get_id()));
 }
 
-TEST_F(ThreadedHostLookupTest, ASlowLookUpTimesOutAndItsLateAnswerIsDropped)
-{
-    ThreadedHostLookup lookup(resolver, 150ms);
-    const auto start = std::chrono::steady_clock::now();
-    lookup.Start("127.0.0.1", Record());
-    ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 10s));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 140ms);
-    resolver->Release(kLoopback);
-    RunEvents(100ms);
-    EXPECT_EQ(answers, QStringList{"127.0.0.1 for now"});
-}
-
-TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
+TEST_F(ThreadedHostLookupTest,
+       SlowLookUpsTimeOutForNowTheirLateAnswersDroppedAndOnesQueuedPastTheirTimeNeverStart)
 {
     ThreadedHostLookup lookup(resolver, 100ms);
+    const auto start = std::chrono::steady_clock::now();
     QStringList addresses;
     for (int i = 1; i <= ThreadedHostLookup::kWorkers + 2; ++i) {
         addresses << "10.0.0." + QString::number(i);
@@ -167,6 +157,7 @@ TEST_F(ThreadedHostLookupTest, LookUpsQueuedPastTheirTimeAreNeverStarted)
     }
     ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 10s));
     ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 10s));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 90ms);
     for (int i = 1; i <= addresses.size(); ++i)
         resolver->Release(0x0000000a | static_cast<uint32_t>(i) << 24);
     RunEvents(100ms);
