@@ -24,18 +24,12 @@ struct FakeNameResolver final : NameResolver {
                                          : HostNameAnswer{HostNameAnswer::Kind::NoName, {}};
     }
 
-    // A name, or none (std::nullopt).
-    void Answer(uint32_t address, std::optional<std::string> name)
+    // A name, or none (std::nullopt); with `tryAgain`, no answer at all for now.
+    void Answer(uint32_t address, std::optional<std::string> name, bool tryAgain = false)
     {
+        using Kind = HostNameAnswer::Kind;
         std::lock_guard lock(m_mutex);
-        m_names[address] = name ? HostNameAnswer{HostNameAnswer::Kind::Name, *name}
-                                : HostNameAnswer{HostNameAnswer::Kind::NoName, {}};
-    }
-    // The resolver cannot ask about `address` now.
-    void TryAgain(uint32_t address)
-    {
-        std::lock_guard lock(m_mutex);
-        m_names[address] = HostNameAnswer{HostNameAnswer::Kind::TryAgain, {}};
+        m_names[address] = {tryAgain ? Kind::TryAgain : name ? Kind::Name : Kind::NoName, name.value_or("")};
     }
     void Hold(uint32_t address)
     {

@@ -9,7 +9,6 @@
 #include "support/temp_home.h"
 #include "support/wait_until.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -50,10 +49,9 @@ TEST(NameLookupInNamespaceTest,
     EXPECT_EQ(ModWsk::ResolveHostName(resolver, "127.0.0.1"), (HostAnswer{*loopbackName, true}));
 
     test::TempHome home;
-    QDir().mkpath(home.Path() + "/program");
     SettingsStore settings;
     ThreadedHostLookup lookup(std::make_shared<linux_os::GetnameinfoResolver>());
-    CDictionary cache(settings, lookup, home.Path() + "/program/");
+    CDictionary cache(settings, lookup, home.Path() + "/");
     QStringList resolved;
     QObject::connect(&cache, &CDictionary::HostNameResolved,
                      [&](const QString& address, const QString& name) { resolved << address + "=" + name; });

@@ -116,17 +116,11 @@ protected:
     bool IconIsRed() const { return PixmapCentre(pane.Pic32()->pixmap()) == QColor(Qt::red); }
 };
 
-TEST_F(MonitoringPageTest, TheBannerCarriesThePageTitleBesideItsPictureAboveTheList)
+TEST_F(MonitoringPageTest, RowsShowBothColumnsInTheGivenOrderWithTheSlotAsTagBelowTheTitle)
 {
     const auto* title = page.Banner()->findChild<QLabel*>(QStringLiteral("Title"));
-    ASSERT_NE(title, nullptr);
-    EXPECT_TRUE(title->isVisibleTo(&page));
-    EXPECT_LE(title->geometry().bottom(), kPageContentTop);
+    ASSERT_TRUE(title && title->isVisibleTo(&page) && title->geometry().bottom() <= kPageContentTop);
     EXPECT_FALSE(title->geometry().intersects(page.Banner()->Image1Geometry()));
-}
-
-TEST_F(MonitoringPageTest, RowsShowBothColumnsInTheGivenOrderWithTheSlotAsTag)
-{
     page.SetRows({MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443), MakeRow(1, "", 0, 6000, "10.0.0.9", 22),
                   MakeRow(0, "/opt/a\x1b", 43, 7000, "10.0.0.7", 80)});
     EXPECT_EQ(List()->columnWidth(0), 133); // 2000 twips: the icon, the name and the port

@@ -34,7 +34,7 @@ TEST(ModWskTest, ResolveHostNameGivesTheNameOrTheAddressWhichLastsUnlessTheResol
     test::FakeNameResolver resolver;
     resolver.Answer(0x0100007f, "localhost");
     resolver.Answer(0x0403020a, "");
-    resolver.TryAgain(0x0503020a);
+    resolver.Answer(0x0503020a, std::nullopt, true);
     const std::pair<const char*, HostAnswer> cases[] = {
         {"127.0.0.1", {"localhost", true}},
         {"10.1.2.3", {"10.1.2.3", true}},
