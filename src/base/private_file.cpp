@@ -63,13 +63,17 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes)
 
 bool EnsurePrivateFile(const QString& path)
 {
-    const UniqueFd fd(::open(QFile::encodeName(path).constData(),
-                             O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, kPrivate));
+    const QByteArray name = QFile::encodeName(path);
+    // Opened for reading: fchmod needs no more, and a file its owner made read-only stays so.
+    UniqueFd fd(::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.Valid() && errno == ENOENT)
+        fd = UniqueFd(
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kPrivate));
     struct stat info {};
     if (!fd.Valid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    // A file an older version created readable by everyone becomes private.
-    return (info.st_mode & 07777) == kPrivate || ::fchmod(fd.Get(), kPrivate) == 0;
+    // A file an older version left readable by others becomes the owner's alone.
+    return (info.st_mode & (S_IRWXG | S_IRWXO)) == 0 || ::fchmod(fd.Get(), info.st_mode & S_IRWXU) == 0;
 }
 
 int WritePrivateFile(const QString& path, QByteArrayView bytes)

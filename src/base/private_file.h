@@ -15,9 +15,9 @@ namespace qb {
 // but a regular file (a FIFO is never waited for), larger than `maxBytes`, or unreadable. Any thread.
 [[nodiscard]] std::optional<QByteArray> ReadRegularFile(const QString& path, qint64 maxBytes);
 
-// Makes the regular file at `path` private (0600), creating it empty when nothing is there. False,
-// changing nothing, when `path` is a symbolic link or anything but a regular file, or cannot be
-// created. Any thread.
+// Makes the regular file at `path` its owner's alone (no group or other access), creating it empty and
+// 0600 when nothing is there. False, changing nothing, when `path` is a symbolic link or anything but a
+// regular file, or cannot be created. Any thread.
 [[nodiscard]] bool EnsurePrivateFile(const QString& path);
 
 // Replaces the file at `path` with `bytes`: written to a new 0600 file beside it, then renamed over it.
