@@ -19,10 +19,21 @@ qb_ensure_packages() {
 QB_BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libxcb1-dev libxcb-res0-dev fonts-liberation2 fonts-dejavu-core
     adwaita-icon-theme hicolor-icon-theme)
 # What the tests need on top: GoogleTest, namespaces and veth (iproute2), ss for the benchmark,
-# an X server, window manager, tray host and screenshots for the end-to-end tests, and the desktop entry
-# validator for the shortcut tests.
+# an X server, window manager, tray host and screenshots for the end-to-end tests, the desktop entry
+# validator for the shortcut tests, and the locale sources for the comma-decimal formatting test.
 QB_TEST_PACKAGES=(libgtest-dev libgmock-dev iproute2 procps xvfb xauth x11-utils openbox trayer xdotool imagemagick
-    desktop-file-utils dpkg-dev file)
+    desktop-file-utils dpkg-dev file locales)
+
+# Generates the locale named in $1 (as "de_DE.UTF-8") when the machine has none of that name, through
+# sudo when not root.
+qb_ensure_locale() {
+    local name=$1
+    locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}" && return 0
+    echo "Generating the locale $name"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" localedef -i "${name%%.*}" -f "${name#*.}" "$name"
+}
 
 # What making the Debian package needs on top: dpkg-shlibdeps (dpkg-dev) and file, which CPack uses to
 # find the binaries whose libraries become dependencies.

@@ -1,5 +1,7 @@
 #include "base/settings_store.h"
 
+#include "base/private_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QStandardPaths>
 #include <QStringDecoder>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,6 +23,9 @@ struct SettingsStore::File {
 };
 
 namespace {
+
+// Far beyond 2000 rules with their counters; a larger file is no store of ours.
+constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
 // QSettings reads "/" as a group separator and "\" as one in files, so both are escaped, with "%" as the
 // escape character. An empty name becomes a lone "%", which no other name encodes to.
@@ -130,12 +136,13 @@ SettingsStore::File& SettingsStore::Open(const QString& application)
     auto file = std::make_unique<File>();
     file->path = FilePath(application);
     const QFileInfo info(file->path);
-    if (info.exists() && !info.isFile()) {
-        // Opening a directory fails, but opening a FIFO for reading would hang the UI: move it aside now.
+    if (info.isSymLink() || (info.exists() && !info.isFile())) {
+        // Opening a directory fails, opening a FIFO for reading would hang the UI, and a link is never
+        // followed (QSettings would write through it): moved aside now, the file is read as empty.
         MoveAside(file->path);
     } else if (info.exists()) {
-        QFile raw(file->path);
-        file->damaged = !raw.open(QIODevice::ReadOnly) || LooksDamaged(raw.readAll());
+        const std::optional<QByteArray> raw = ReadRegularFile(file->path, kMaxFileBytes);
+        file->damaged = !raw || LooksDamaged(*raw);
     }
     file->settings = std::make_unique<QSettings>(file->path, QSettings::IniFormat);
     if (file->settings->status() != QSettings::NoError)
@@ -202,6 +209,10 @@ bool SettingsStore::Sync()
 bool SettingsStore::SyncFile(File& file)
 {
     QDir().mkpath(QFileInfo(file.path).absolutePath());
+    // QSettings replaces the file keeping its mode, but creates a new one readable by everyone; rules
+    // and visited hosts are the user's own. A link planted since the file was opened stops the write.
+    if (!EnsurePrivateFile(file.path))
+        return false;
     file.settings->sync();
     // QSettings keeps changes it could not write and retries them at the next sync.
     const bool ok = file.settings->status() == QSettings::NoError;

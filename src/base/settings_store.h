@@ -18,9 +18,10 @@ inline constexpr QLatin1StringView kFirewallApplication{"FirewallFirewall"};
 
 // Reads never fail: a missing or unreadable value gives the caller's default. Saves and deletes are seen
 // by later reads at once and reach the disk at the next Sync() (and when the store goes away), through a
-// temporary file and a rename. A file that cannot be read, or holds lines that cannot be parsed, is moved
-// to "<file>.damaged" (".damaged.1", … when that exists) before the first change, and what could be read
-// of it is written anew.
+// temporary file and a rename, into a file only its owner can read (0600). A file that cannot be read, or
+// holds lines that cannot be parsed, is moved to "<file>.damaged" (".damaged.1", … when that exists)
+// before the first change, and what could be read of it is written anew; a symbolic link, a folder or
+// anything else but a regular file in its place is moved so at once, never read or written through.
 // Section and key names are kept exactly as spelled, "/" and "\" included.
 class SettingsStore {
 public:

@@ -1,17 +1,22 @@
 #include "base/text_format.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
 namespace qb {
 namespace {
 
-// The shortest text of a number with up to 15 significant digits, as the size texts show it.
+// The shortest text of a number with up to 15 significant digits, as the size texts show it. Not
+// printf: Qt sets the C library's locale from the environment, and a German one writes "1,46".
 std::string NumberText(double value)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.15G", value);
-    return buffer;
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
+    std::string text(buffer, end);
+    if (const auto e = text.find('e'); e != std::string::npos)
+        text[e] = 'E';
+    return text;
 }
 
 std::string TwoDigits(uint16_t value)

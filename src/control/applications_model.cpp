@@ -13,7 +13,7 @@ ApplicationsModel::ApplicationsModel(const RuleStore& rules, QObject* parent)
 
 int ApplicationsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_rules.LoadedCount();
+    return parent.isValid() ? 0 : static_cast<int>(m_rules.ListedRules().size());
 }
 
 int ApplicationsModel::columnCount(const QModelIndex& parent) const
@@ -23,11 +23,12 @@ int ApplicationsModel::columnCount(const QModelIndex& parent) const
 
 QVariant ApplicationsModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rules.LoadedCount())
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const ProgramRule& rule = m_rules.Rule(index.row());
+    const int16_t number = m_rules.ListedRules()[static_cast<std::size_t>(index.row())];
+    const ProgramRule& rule = m_rules.Rule(number);
     if (role == Qt::UserRole)
-        return index.row();
+        return number;
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {

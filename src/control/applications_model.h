@@ -1,5 +1,5 @@
 #pragma once
-// The Applications list as a table model over the loaded rules: one row per loaded slot in number order,
+// The Applications list as a table model over the loaded rules: one row per listed rule in number order,
 // columns "Application Name", "Path", "Action" ("Block" / "Allow"); Qt::UserRole gives the row's rule
 // number. Resets itself whenever the rule store reloads. UI thread only.
 #include <QAbstractTableModel>

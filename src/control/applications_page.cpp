@@ -104,23 +104,27 @@ void ApplicationsPage::Block()
     SetSelectedStatus(0);
 }
 
+int ApplicationsPage::SelectedRule() const
+{
+    const int row = SelectedRow();
+    return row < 0 ? -1 : m_model->index(row, 0).data(Qt::UserRole).toInt();
+}
+
 void ApplicationsPage::SetSelectedStatus(int16_t status)
 {
     const int row = SelectedRow();
     if (row < 0)
         return;
-    // Row p (from 0) shows rule p: the rows are the loaded slots in number order.
-    (void)m_rules.SetProgramStatus(static_cast<int16_t>(row), status);
+    (void)m_rules.SetProgramStatus(static_cast<int16_t>(SelectedRule()), status);
     m_rules.UpdatePrograms();
     SelectRow(row);
 }
 
 void ApplicationsPage::Delete()
 {
-    const int row = SelectedRow();
-    if (row < 0)
+    if (SelectedRow() < 0)
         return;
-    (void)m_rules.DeleteProgram(static_cast<int16_t>(row));
+    (void)m_rules.DeleteProgram(static_cast<int16_t>(SelectedRule()));
     m_rules.UpdatePrograms();
     emit ShowRequested();
 }

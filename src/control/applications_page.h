@@ -43,6 +43,8 @@ signals:
     void ShowRequested();
 
 private:
+    // The rule number of the selected row, -1 when none is selected.
+    int SelectedRule() const;
     void SetSelectedStatus(int16_t status);
     UserControl7* AddButton(const QString& caption, int left);
 

@@ -3,6 +3,9 @@
 #include "base/settings_store.h"
 #include "base/stored_number.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <cmath>
 #include <limits>
 
@@ -10,7 +13,8 @@ namespace qb {
 namespace {
 
 constexpr auto kDefaultName = QLatin1StringView("Name not found");
-constexpr auto kDefaultPath = QLatin1StringView("c:\\Program Files\\Internet Explorer\\iexplore.exe");
+// Set once the stored paths are known to be spelled as the files are (see AdoptExactPaths).
+constexpr auto kExactPathsKey = QLatin1StringView("ExactPaths");
 constexpr int32_t kCounterMax = std::numeric_limits<int32_t>::max();
 
 QString FileNameOf(const QString& path)
@@ -21,6 +25,31 @@ QString FileNameOf(const QString& path)
 int32_t Incremented(int32_t value)
 {
     return value < kCounterMax ? value + 1 : kCounterMax;
+}
+
+// The one existing path that equals `path` without regard to case, found a folder at a time; empty when
+// no path or more than one does.
+QString PathIgnoringCase(const QString& path)
+{
+    const QStringList parts = path.split(u'/', Qt::SkipEmptyParts);
+    if (!path.startsWith(u'/') || parts.isEmpty())
+        return {};
+    QString found;
+    for (const QString& part : parts) {
+        QString match;
+        const auto filter = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        for (const QString& entry : QDir(found.isEmpty() ? QStringLiteral("/") : found).entryList(filter)) {
+            if (entry.compare(part, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!match.isEmpty())
+                return {};
+            match = entry;
+        }
+        if (match.isEmpty())
+            return {};
+        found += u'/' + match;
+    }
+    return found;
 }
 
 } // namespace
@@ -56,22 +85,56 @@ int RuleStore::StoredProgramCount() const
                         -1, kMaxRules);
 }
 
+bool RuleStore::HoldsRule(int n) const
+{
+    return n >= 0 && n <= StoredProgramCount() && !Read("Path", n).isEmpty();
+}
+
+void RuleStore::AdoptExactPaths()
+{
+    if (m_settings.Get(kFirewallApplication, kSection, kExactPathsKey) == QLatin1StringView("1"))
+        return;
+    bool any = false;
+    const int count = StoredProgramCount();
+    for (int n = 0; n <= count; ++n) {
+        const QString stored = Read("Path", n);
+        any = any || !stored.isEmpty();
+        // Only an upper-cased path that names no file now can be an old rule gone astray.
+        const QFileInfo file(stored);
+        if (stored.isEmpty() || stored != stored.toUpper() || file.exists() || file.isSymLink())
+            continue;
+        if (const QString real = PathIgnoringCase(stored); !real.isEmpty()) {
+            Write("Path", n, real);
+            Write("Name", n, FileNameOf(real));
+        }
+    }
+    if (!any)
+        return;
+    m_settings.Save(kFirewallApplication, kSection, kExactPathsKey, QStringLiteral("1"));
+    (void)m_settings.Sync();
+}
+
 void RuleStore::UpdatePrograms()
 {
     emit ProgramsAboutToReload();
+    AdoptExactPaths();
     const int count = StoredProgramCount();
     m_firstSlotByPath.clear();
+    m_listed.clear();
     for (int n = 0; n <= count; ++n) {
         ProgramRule& rule = m_table[n];
         rule.Name = Read("Name", n, kDefaultName);
-        rule.Path = Read("Path", n, kDefaultPath);
+        rule.Path = Read("Path", n);
         rule.Blocked = std::trunc(LeadingNumber(Read("Status", n, "0"))) == 0;
         rule.Attempts = StoredInt32(Read("Attempts", n, "0"));
         rule.Blocks = StoredInt32(Read("Blocks", n, "0"));
         rule.RuleCount = count;
-        const QString key = rule.Path.toUpper();
-        if (!m_firstSlotByPath.contains(key))
-            m_firstSlotByPath.insert(key, static_cast<int16_t>(n));
+        // A number without a path holds no rule: number 0 until a delete moves a rule down into it.
+        if (rule.Path.isEmpty())
+            continue;
+        m_listed.push_back(static_cast<int16_t>(n));
+        if (!m_firstSlotByPath.contains(rule.Path))
+            m_firstSlotByPath.insert(rule.Path, static_cast<int16_t>(n));
     }
     m_loaded = count + 1;
     emit ProgramsReloaded();
@@ -85,7 +148,7 @@ const ProgramRule& RuleStore::Rule(int slot) const
 
 int16_t RuleStore::CheckProgramID(const QString& programPath) const
 {
-    return m_firstSlotByPath.value(programPath.toUpper(), -1);
+    return m_firstSlotByPath.value(programPath, -1);
 }
 
 bool RuleStore::AddProgram(const QString& programPath, int16_t block)
@@ -103,22 +166,23 @@ bool RuleStore::AddProgram(const QString& programPath, int16_t block)
             return false;
     }
     const int n = count + 1;
-    Write("Name", n, fileName.toUpper());
-    Write("Path", n, programPath.toUpper());
+    Write("Name", n, fileName);
+    Write("Path", n, programPath);
     Write("Status", n, QString::number(block));
     // A new rule starts from zero even when a store from an older version kept counters under n.
     Remove("Attempts", n);
     Remove("Blocks", n);
     m_settings.Save(kFirewallApplication, kSection, "ProgramCount", QString::number(n));
+    m_settings.Save(kFirewallApplication, kSection, kExactPathsKey, QStringLiteral("1"));
     (void)m_settings.Sync();
     return true;
 }
 
 bool RuleStore::DeleteProgram(int16_t index)
 {
-    const int count = StoredProgramCount();
-    if (index < 0 || index > count)
+    if (!HoldsRule(index))
         return false;
+    const int count = StoredProgramCount();
     for (int n = index; n < count; ++n) {
         // Name, Path and Status move as stored (an absent one becomes empty text); counters as numbers.
         Write("Name", n, Read("Name", n + 1));
@@ -137,7 +201,7 @@ bool RuleStore::DeleteProgram(int16_t index)
 
 bool RuleStore::SetProgramStatus(int16_t index, int16_t status)
 {
-    if (index < 0 || index > StoredProgramCount())
+    if (!HoldsRule(index))
         return false;
     Write("Status", index, QString::number(status));
     (void)m_settings.Sync();

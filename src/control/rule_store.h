@@ -1,7 +1,8 @@
 #pragma once
 // The program rules: which executables may use the network, with counters of how often each was seen
 // and blocked. Kept in the settings store under "FirewallFirewall" / "Programs" and loaded into a fixed
-// table of 2001 slots (slot n holds rule n). UI thread only.
+// table of 2001 slots (slot n holds rule n). A program is named by its exact path, as the kernel gives it:
+// "/usr/bin/tool" and "/usr/bin/TOOL" are two programs. UI thread only.
 #include <QObject>
 #include <QString>
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace qb {
 
@@ -45,27 +47,33 @@ public:
     RuleStore(SettingsStore& settings, RuleStoreDialogs dialogs, QObject* parent = nullptr);
     ~RuleStore() override;
 
-    // Reloads slots 0 .. ProgramCount from the store; absent keys read as their defaults, so slot 0 is
-    // the blocked rule for "c:\Program Files\Internet Explorer\iexplore.exe" until something is stored
-    // under number 0. A ProgramCount below 0 loads nothing.
+    // Reloads slots 0 .. ProgramCount from the store. A number without a stored path holds no rule (number
+    // 0 until a delete moves a rule into it): it is neither listed nor matched, so an empty store is an
+    // empty list. A ProgramCount below 0 loads nothing.
+    // Older versions stored paths upper-cased. At the first load of such a store, each upper-case path
+    // that names no file takes the spelling of the one file it names without regard to case, on disk
+    // too; a rule that names none (or several) keeps its text and stays listed, to be deleted by hand.
     void UpdatePrograms();
-    // Number of slots the last load filled (0 before the first load); searches stop there.
+    // Number of slots the last load filled (0 before the first load); counting stops there.
     int LoadedCount() const { return m_loaded; }
+    // The numbers of the loaded rules, ascending: the rows of the Applications list.
+    const std::vector<int16_t>& ListedRules() const { return m_listed; }
     // Slot 0 .. kSlots - 1; slots at or above LoadedCount() hold whatever an earlier load left.
     const ProgramRule& Rule(int slot) const;
 
-    // The first loaded slot whose path equals `programPath` without regard to case, else -1.
+    // The first listed rule whose path equals `programPath` exactly, else -1.
     int16_t CheckProgramID(const QString& programPath) const;
 
-    // Appends a rule (Status = `block`: 0 blocks, anything else allows) without reloading. An allow rule
+    // Appends a rule for the path as given (Status = `block`: 0 blocks, anything else allows) without
+    // reloading. An allow rule
     // is asked about first and No cancels it; a full table is refused with kListFullMessage. Returns
     // whether the rule was stored. Writes reach the disk before it returns.
     bool AddProgram(const QString& programPath, int16_t block);
     // Removes rule `index` by moving every later rule down one number, counters included, without
-    // reloading. An index outside 0 .. ProgramCount does nothing and returns false.
+    // reloading. A number that holds no rule does nothing and returns false.
     bool DeleteProgram(int16_t index);
-    // Sets rule `index`'s decision (Status: 0 blocks, anything else allows) without reloading. An index
-    // outside 0 .. ProgramCount does nothing and returns false. Writes reach the disk before it returns.
+    // Sets rule `index`'s decision (Status: 0 blocks, anything else allows) without reloading. A number
+    // that holds no rule does nothing and returns false. Writes reach the disk before it returns.
     bool SetProgramStatus(int16_t index, int16_t status);
 
     // Access control's counting: one more sighting (and block) of the loaded slot's program, saturating
@@ -84,12 +92,15 @@ private:
     void Write(const char* key, int n, const QString& value);
     void Remove(const char* key, int n);
     int StoredProgramCount() const;
+    bool HoldsRule(int n) const;
+    void AdoptExactPaths();
 
     SettingsStore& m_settings;
     RuleStoreDialogs m_dialogs;
     std::unique_ptr<ProgramRule[]> m_table;
     int m_loaded = 0;
-    QHash<QString, int16_t> m_firstSlotByPath; // upper-case path of each loaded slot, first slot wins
+    std::vector<int16_t> m_listed;
+    QHash<QString, int16_t> m_firstSlotByPath; // path of each listed rule, first number wins
 };
 
 } // namespace qb

@@ -140,6 +140,19 @@ void DetailsPane::ShowConnection(const MonitorRow& row)
     ShowFileInfo(row.path);
 }
 
+void DetailsPane::Clear()
+{
+    m_selected = MonitorRow{};
+    m_shownAddress.clear();
+    ++m_fileRequest;
+    for (std::size_t i = 0; i < m_label7.size(); ++i)
+        m_label7[i]->setText(QLatin1StringView(kInitialTexts[i]));
+    m_label7[7]->hide();
+    m_picture3->hide();
+    m_picture2->hide();
+    ShowLargeIcon({});
+}
+
 void DetailsPane::ShowLargeIcon(const QString& path)
 {
     m_iconPath = path;

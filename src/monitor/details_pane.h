@@ -40,6 +40,9 @@ public:
 
     // A row click: fills every line from `row`.
     void ShowConnection(const MonitorRow& row);
+    // No row is selected: every line back to its bare caption, no icon, no attempts line; answers still on
+    // their way for the earlier row are dropped.
+    void Clear();
     // Shows the program's 32 x 32 icon; an empty path clears it.
     void ShowLargeIcon(const QString& path);
     // Fills the "Version: " and "Size: " lines; an empty path, a missing file or a folder clears them

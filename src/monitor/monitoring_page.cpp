@@ -76,6 +76,10 @@ void MonitoringPage::CreateList()
     connect(m_list, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
     connect(m_list, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { OnItemClicked(item); });
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (SelectedRow() == nullptr)
+            m_pane->Clear();
+    });
     connect(m_list, &QTreeWidget::customContextMenuRequested, this, &MonitoringPage::OnContextMenu);
 
     auto* offline = new QLabel(QStringLiteral("No connection was found"), m_banner);
@@ -132,7 +136,7 @@ void MonitoringPage::SetRows(const std::vector<MonitorRow>& rows)
     std::optional<MonitorRow> selected;
     if (const MonitorRow* row = SelectedRow())
         selected = *row;
-    // Rebuilding is not the user choosing a row: the pane keeps what it shows.
+    // Rebuilding is not the user choosing a row: the pane keeps what it shows while its row stays.
     const QSignalBlocker blocker(m_list);
     m_list->clear();
     m_rows = rows;
@@ -151,6 +155,8 @@ void MonitoringPage::SetRows(const std::vector<MonitorRow>& rows)
     }
     if (reselect)
         m_list->setCurrentItem(reselect);
+    else if (selected)
+        m_pane->Clear(); // the selected connection is gone: nothing is selected any more
     m_list->setColumnWidth(0, kColumn1Width);
     m_list->setColumnWidth(1, m_list->width() - kColumn1Width - kColumn2Margin);
 }

@@ -41,8 +41,9 @@ struct MonitoringServices {
 // A widget of kPageSize whose banner fills it and carries the title "Monitoring". Rows come from the monitor
 // (SetRows); each keeps its slot index as its tag and the connection and process it was built from, so the
 // buttons act on those even after the slot was reused. The buttons start disabled and are enabled for good
-// when the list first takes the focus. A ping runs on a worker thread. Outside text is shown as plain text.
-// UI thread only.
+// when the list first takes the focus. The details pane is empty while no row is selected, also when the
+// selected row's connection is gone from a rebuilt list. A ping runs on a worker thread. Outside text is
+// shown as plain text. UI thread only.
 class MonitoringPage : public QWidget {
     Q_OBJECT
 public:

@@ -1,13 +1,11 @@
 #include "net/dictionary.h"
 
+#include "base/private_file.h"
 #include "base/settings_store.h"
 #include "base/stored_number.h"
 #include "net/host_lookup.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
-#include <QSaveFile>
 
 namespace qb {
 namespace {
@@ -15,6 +13,8 @@ namespace {
 constexpr auto kSection = QLatin1StringView("Cache");
 constexpr auto kCacheFile = QLatin1StringView("cache.ini");
 constexpr int kMaxSizeLimit = 32767;
+// 32767 entries of the longest host names fit many times over.
+constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 
 QStringView SkipBlanks(QStringView field)
 {
@@ -43,10 +43,8 @@ CDictionary::CDictionary(SettingsStore& settings, HostLookup& lookup, const QStr
     m_maxSize = ClampedWhole(LeadingNumber(settings.Get(kFirewallApplication, kSection, "MaxSize", "100")), 0,
                              kMaxSizeLimit);
     const QString ownFile = programFolder + kCacheFile;
-    if (!QFileInfo::exists(ownFile)) {
-        QFile create(ownFile);
-        (void)create.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-    }
+    // The hosts the user visited are theirs alone: a cache.ini of an older version becomes private too.
+    (void)EnsurePrivateFile(ownFile);
     m_fileName = settings.Get(kFirewallApplication, kSection, "Filename", ownFile);
     if (m_fileName.isEmpty())
         m_fileName = ownFile;
@@ -55,15 +53,11 @@ CDictionary::CDictionary(SettingsStore& settings, HostLookup& lookup, const QStr
 
 void CDictionary::Load()
 {
-    // Opening a FIFO for reading would hang the UI thread until a writer came.
-    if (!QFileInfo(m_fileName).isFile())
+    const std::optional<QByteArray> file = ReadRegularFile(m_fileName, kMaxFileBytes);
+    if (!file)
         return;
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    while (!file.atEnd()) {
-        QByteArray bytes = file.readLine();
-        while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+    for (QByteArray bytes : file->split('\n')) {
+        while (bytes.endsWith('\r'))
             bytes.chop(1);
         const QString line = QString::fromUtf8(bytes);
         const qsizetype comma = line.indexOf(u',');
@@ -82,20 +76,29 @@ QString CDictionary::CheckDictionary(const QString& address)
     const auto found = m_names.constFind(address);
     if (found != m_names.constEnd())
         return *found;
-    if (!m_inFlight.contains(address)) {
+    const auto retry = m_retryAfter.constFind(address);
+    const bool waiting = retry != m_retryAfter.constEnd() && Now() < *retry;
+    if (!m_inFlight.contains(address) && !waiting) {
         m_inFlight.insert(address);
-        m_lookup.Start(address, [self = QPointer<CDictionary>(this), address](const QString& name) {
+        m_retryAfter.remove(address);
+        m_lookup.Start(address, [self = QPointer<CDictionary>(this), address](const HostAnswer& answer) {
             if (self)
-                self->Resolved(address, name);
+                self->Resolved(address, answer);
         });
     }
     // A look-up may answer before Start() returns.
     return m_names.value(address, address);
 }
 
-void CDictionary::Resolved(const QString& address, const QString& name)
+void CDictionary::Resolved(const QString& address, const HostAnswer& answer)
 {
     m_inFlight.remove(address);
+    // Kept, a time-out would show the bare address for that host in every later run.
+    if (!answer.lasting) {
+        m_retryAfter.insert(address, Now() + kRetryAfter);
+        return;
+    }
+    const QString& name = answer.name;
     if (!m_names.contains(address)) {
         m_names.insert(address, name);
         m_order.append(address);
@@ -118,16 +121,13 @@ std::optional<QString> CDictionary::Cached(const QString& address) const
 
 bool CDictionary::WriteCache() const
 {
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    QByteArray bytes;
     for (const QString& address : m_order) {
         const QString& name = m_names[address];
-        if (!Writable(address) || !Writable(name))
-            continue;
-        file.write((address + u',' + name + QLatin1StringView("\r\n")).toUtf8());
+        if (Writable(address) && Writable(name))
+            bytes += (address + u',' + name + QLatin1StringView("\r\n")).toUtf8();
     }
-    return file.commit();
+    return WritePrivateFile(m_fileName, bytes) == 0;
 }
 
 } // namespace qb

@@ -81,20 +81,20 @@ std::optional<uint32_t> InetAddr(const QString& address)
     return parsed.s_addr;
 }
 
-QString ResolveHostName(NameResolver& resolver, const QString& address)
+HostAnswer ResolveHostName(NameResolver& resolver, const QString& address)
 {
     if (!StartSockets())
-        return address;
+        return {address, false};
     const std::optional<uint32_t> parsed = InetAddr(address);
     if (!parsed) {
         StopSockets();
-        return address;
+        return {address, true};
     }
-    const std::optional<std::string> name = resolver.HostName(*parsed);
+    const HostNameAnswer answer = resolver.HostName(*parsed);
     StopSockets();
-    if (!name)
-        return address;
-    return QString::fromUtf8(name->data(), static_cast<qsizetype>(name->size()));
+    if (answer.kind != HostNameAnswer::Kind::Name)
+        return {address, answer.kind == HostNameAnswer::Kind::NoName};
+    return {QString::fromUtf8(answer.name.data(), static_cast<qsizetype>(answer.name.size())), true};
 }
 
 int32_t SendEcho(EchoService& echo, const QString& address, const QString& payload, EchoReply& reply)

@@ -2,6 +2,8 @@
 // The small socket layer: reverse look-up of a dotted IPv4 address, one ICMP echo with a fixed timeout,
 // and the texts of the echo status codes. Keeps no state between calls; the OS services come in as
 // arguments. Both the look-up and the echo block, so the UI calls them through a worker.
+#include "net/host_lookup.h"
+
 #include <QString>
 
 #include <array>
@@ -43,8 +45,9 @@ void StopSockets();
 std::optional<uint32_t> InetAddr(const QString& address);
 
 // The host name of a dotted IPv4 address; the address text itself when it is not an address or has no
-// name. Blocks for as long as the resolver takes: never on the UI thread.
-QString ResolveHostName(NameResolver& resolver, const QString& address);
+// name, and, not lasting, when the resolver could not answer now. Blocks for as long as the resolver
+// takes: never on the UI thread.
+HostAnswer ResolveHostName(NameResolver& resolver, const QString& address);
 
 // Sends one echo carrying `payload` and fills `reply`; returns the status code: -1 for an address
 // inet_addr rejects (nothing is sent), 0 for a reply, else an IP status code (11010 no reply within

@@ -42,12 +42,12 @@ struct ThreadedHostLookup::Shared {
             // Its answer has already been given by the timeout.
             if (std::chrono::steady_clock::now() >= job.deadline)
                 continue;
-            const QString name = ModWsk::ResolveHostName(*shared->resolver, job.address);
+            const HostAnswer answer = ModWsk::ResolveHostName(*shared->resolver, job.address);
             std::lock_guard lock(shared->mutex);
             // Posting under the lock: the owner's destructor takes it before the object goes away.
             if (ThreadedHostLookup* owner = shared->owner) {
                 QMetaObject::invokeMethod(
-                    owner, [owner, id = job.id, name] { owner->Finish(id, name); }, Qt::QueuedConnection);
+                    owner, [owner, id = job.id, answer] { owner->Finish(id, answer); }, Qt::QueuedConnection);
             }
         }
     }
@@ -72,7 +72,7 @@ void ThreadedHostLookup::Start(const QString& address, Done done)
 {
     const uint64_t id = m_nextId++;
     m_pending.emplace(id, Pending{address, std::move(done)});
-    QTimer::singleShot(m_timeout, this, [this, id, address] { Finish(id, address); });
+    QTimer::singleShot(m_timeout, this, [this, id, address] { Finish(id, HostAnswer{address, false}); });
 
     std::lock_guard lock(m_shared->mutex);
     m_shared->queue.push_back({id, address, std::chrono::steady_clock::now() + m_timeout});
@@ -86,7 +86,7 @@ void ThreadedHostLookup::Start(const QString& address, Done done)
     }
 }
 
-void ThreadedHostLookup::Finish(uint64_t id, const QString& name)
+void ThreadedHostLookup::Finish(uint64_t id, const HostAnswer& answer)
 {
     const auto found = m_pending.find(id);
     if (found == m_pending.end())
@@ -94,7 +94,7 @@ void ThreadedHostLookup::Finish(uint64_t id, const QString& name)
     const Done done = std::move(found->second.done);
     m_pending.erase(found);
     if (done)
-        done(name);
+        done(answer);
 }
 
 } // namespace qb

@@ -13,9 +13,9 @@ namespace qb {
 
 class NameResolver;
 
-// A look-up that has not answered within `timeout` is answered with the address; its worker's late
-// answer is dropped. Look-ups still queued when their time is up are never started. The workers are
-// detached: a resolver stuck in a dead DNS server delays neither the answer nor the destruction of this
+// A look-up that has not answered within `timeout` is answered with the address, not lasting; its
+// worker's late answer is dropped. Look-ups still queued when their time is up are never started. The workers
+// are detached: a resolver stuck in a dead DNS server delays neither the answer nor the destruction of this
 // object, and ends with the process at the latest. UI thread only (the workers are internal).
 class ThreadedHostLookup final : public QObject, public HostLookup {
     Q_OBJECT
@@ -35,7 +35,7 @@ private:
         QString address;
         Done done;
     };
-    void Finish(uint64_t id, const QString& name);
+    void Finish(uint64_t id, const HostAnswer& answer);
 
     std::shared_ptr<Shared> m_shared;
     std::chrono::milliseconds m_timeout;

@@ -1,18 +1,25 @@
 #pragma once
 // Reverse look-up of an IPv4 address in the system's resolver (hosts file, then DNS).
 #include <cstdint>
-#include <optional>
 #include <string>
 
 namespace qb {
+
+// What one reverse look-up found. NoName is an answer (the address has no name); TryAgain is none: the
+// resolver could not ask now (no DNS server reachable, a timeout, a temporary failure).
+struct HostNameAnswer {
+    enum class Kind { Name, NoName, TryAgain };
+    Kind kind = Kind::TryAgain;
+    std::string name; // for Kind::Name
+};
 
 // Blocks for as long as the system resolver takes (10 s with a dead DNS server): never call it on the UI
 // thread. Thread-safe.
 class NameResolver {
 public:
     virtual ~NameResolver() = default;
-    // The host name of `address` (network byte order); nullopt when there is none or the look-up failed.
-    [[nodiscard]] virtual std::optional<std::string> HostName(uint32_t address) = 0;
+    // The host name of `address` (network byte order), that it has none, or that none could be had now.
+    [[nodiscard]] virtual HostNameAnswer HostName(uint32_t address) = 0;
 };
 
 } // namespace qb

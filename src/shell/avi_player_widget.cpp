@@ -1,8 +1,8 @@
 #include "shell/avi_player_widget.h"
 
+#include "base/private_file.h"
 #include "clip/avi_reader.h"
 
-#include <QFile>
 #include <QPainter>
 
 namespace qb {
@@ -15,14 +15,11 @@ AviPlayerWidget::AviPlayerWidget(QWidget* parent) : QWidget(parent)
 bool AviPlayerWidget::Open(const QString& path)
 {
     Close();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
+    const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxFileSize);
+    if (!bytes)
         return false;
-    const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize)
-        return false; // grew while we read it
-    m_clip = ReadAvi(std::span(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                               static_cast<std::size_t>(bytes.size())));
+    m_clip = ReadAvi(std::span(reinterpret_cast<const uint8_t*>(bytes->constData()),
+                               static_cast<std::size_t>(bytes->size())));
     if (!m_clip)
         return false;
     m_colours.clear();

@@ -20,8 +20,8 @@ public:
 
     explicit AviPlayerWidget(QWidget* parent = nullptr);
 
-    // Reads and decodes the whole clip; false (and nothing open) when the file is missing, unreadable,
-    // larger than kMaxFileSize or damaged. Stops what was playing.
+    // Reads and decodes the whole clip; false (and nothing open) when the file is missing, unreadable, a
+    // symbolic link or not a regular file, larger than kMaxFileSize or damaged. Stops what was playing.
     [[nodiscard]] bool Open(const QString& path);
     // Plays from the current frame, looping for ever; does nothing without a clip.
     void Play();

@@ -43,8 +43,8 @@ constexpr uint32_t kGraphGrid = 8421376;
 } // namespace
 
 FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_settings(settings), m_table(*platform.tcpTable),
-      m_resolver(m_table, *platform.processes), m_freezer(*platform.threads),
+    : QWidget(parent), m_platform(platform), m_settings(settings), m_deletions(*platform.tcpTable),
+      m_table(m_deletions), m_resolver(m_table, *platform.processes), m_freezer(*platform.threads),
       m_rules(std::make_unique<RuleStore>(settings, MessageBoxRuleDialogs(this))),
       m_access(*m_rules, m_table, m_freezer, *platform.desktop),
       m_lookup(std::make_unique<ThreadedHostLookup>(platform.resolver)),
@@ -106,8 +106,8 @@ void FrmMain::CreatePages()
     m_options = new OptionsPage(this);
     m_applications = new ApplicationsPage(*m_rules, this);
     m_monitoring =
-        new MonitoringPage(MonitoringServices{*m_platform.tcpTable, *m_platform.terminator, *m_platform.files,
-                                              m_icons, [this]() -> HostNames& { return iphDNS(); },
+        new MonitoringPage(MonitoringServices{m_deletions, *m_platform.terminator, *m_platform.files, m_icons,
+                                              [this]() -> HostNames& { return iphDNS(); },
                                               [this](const QString& path) -> std::optional<int32_t> {
                                                   const int16_t rule = m_rules->CheckProgramID(path);
                                                   if (rule == -1)
@@ -137,7 +137,7 @@ void FrmMain::ConnectLogic()
     m_access.OpenPrompt = [this](const std::string& path, int16_t index) {
         if (!m_prompts) {
             m_prompts = std::make_unique<PromptList>(
-                AttemptServices{m_access, m_table, *m_platform.tcpTable, *m_rules, iphDNS(), m_icons});
+                AttemptServices{m_access, m_table, m_deletions, *m_rules, iphDNS(), m_icons});
             connect(m_prompts.get(), &PromptList::PromptOpened, this, [this](frmAttempt* prompt) {
                 ++m_openPrompts;
                 connect(prompt, &QObject::destroyed, this, [this] {
@@ -149,6 +149,11 @@ void FrmMain::ConnectLogic()
         m_prompts->Open(path, index);
     };
     m_ipHelper.ShowMessage = [this](const std::string& text) { ShowMessage(QString::fromStdString(text)); };
+    // Monitoring and prompting go on; the page says once why nothing is closed, until something is.
+    m_deletions.Changed = [this] {
+        m_options->ShowDeletionsRefused(m_deletions.Refused(), QCoreApplication::applicationFilePath());
+        ShowStatusDisplay(m_access.Display());
+    };
 
     connect(&m_access, &AccessControl::StatusDisplayChanged, this, &FrmMain::ShowStatusDisplay);
     connect(m_options, &OptionsPage::BlockAllClicked, this, [this] { m_access.ToggleBlockAll(); });
@@ -210,10 +215,6 @@ void FrmMain::LoadWindow()
         m_monitor.SetOnlineFlag(false);
     }
 
-    const QString ownPath = QCoreApplication::applicationFilePath();
-    m_monitoring->Pane()->ShowLargeIcon(ownPath);
-    m_monitoring->Pane()->ShowFileInfo(ownPath);
-
     m_navigation->UserControl41()->ShowMenu(1);
     UpdatePrograms();
     ShowPage(1);
@@ -250,8 +251,9 @@ QString FrmMain::ToggleFirewall()
 
 void FrmMain::ShowStatusDisplay(const StatusDisplay& display)
 {
-    m_options->ShowSwitchStatus(display.Status1, display.BlockAllCaption, display.Status2,
-                                display.FirewallCaption);
+    // The switch stays as the user set it; its light tells whether blocking is really in force.
+    m_options->ShowSwitchStatus(display.Status1, display.BlockAllCaption,
+                                m_deletions.Refused() ? qint16(0) : display.Status2, display.FirewallCaption);
 }
 
 void FrmMain::UpdatePrograms()

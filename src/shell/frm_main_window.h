@@ -8,6 +8,7 @@
 #include "control/process_freezer.h"
 #include "monitor/connection_monitor.h"
 #include "monitor/owner_resolver.h"
+#include "shell/deletion_watch.h"
 #include "traffic/class1_widget.h"
 #include "traffic/ip_helper.h"
 #include "traffic/transfer_meter.h"
@@ -48,8 +49,8 @@ public:
     std::function<void()> CloseBoxPressed;
 
     // The window's own start-up, after the shortcut and before the tray: the graph, the interface list
-    // and its stored choice, the switches, the online state, the program's own file in the details pane,
-    // the rules, and the Data transfer page. Starts the timers.
+    // and its stored choice, the switches, the online state, the rules, and the Data transfer page. The
+    // details pane starts empty, as it is whenever no row is selected. Starts the timers.
     void LoadWindow();
 
     // Public state and operations of the window.
@@ -76,6 +77,7 @@ public:
     RuleStore& Rules() { return *m_rules; }
     PromptList& Prompts() { return *m_prompts; }
     const ConnectionMonitor& Monitor() const { return m_monitor; }
+    const DeletionWatch& Deletions() const { return m_deletions; }
     TransferMeter& Meter() { return m_meter; }
     NavigationPane* Navigation() const { return m_navigation; }
     UserControl6* UserControl61() const { return m_userControl61; }
@@ -117,6 +119,8 @@ private:
     bool m_unloaded = false;
     int m_openPrompts = 0;
 
+    // Every deletion goes through it: a refusal for want of privilege turns the firewall light off.
+    DeletionWatch m_deletions;
     TcpTable m_table;
     OwnerResolver m_resolver;
     ProcessFreezer m_freezer;

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QRegularExpression>
 
 namespace qb {
 namespace {
@@ -20,6 +21,7 @@ constexpr int kActivityTop = kSwitchTop + 2 * kSwitchRowHeight + 24;
 constexpr int kActivityPicture = 50;
 constexpr int kActivityTextLeft = kPageMargin + kActivityPicture + 16;
 constexpr int kActivityLineHeight = 20;
+constexpr int kNoticeTop = kActivityTop + kActivityPicture + 16;
 constexpr qint32 kWhite = 16777215;
 
 } // namespace
@@ -48,6 +50,22 @@ void OptionsPage::ShowSwitchStatus(qint16 blockAllState, const QString& blockAll
 void OptionsPage::SetFirewallCaption(const QString& text)
 {
     m_lblFirewall->setText(text);
+}
+
+void OptionsPage::ShowDeletionsRefused(bool refused, const QString& executable)
+{
+    // Quoted for the shell unless every character is plain.
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9/._+-]+$"));
+    const QString target = plain.match(executable).hasMatch()
+                               ? executable
+                               : u'\'' + QString(executable).replace(u'\'', "'\\''") + u'\'';
+    SetOutsideText(
+        m_lblPrivilege,
+        QStringLiteral("Blocking is not in force: the system refuses to close connections, because "
+                       "this program lacks the CAP_NET_ADMIN capability. To give it that capability, "
+                       "run:\nsudo setcap cap_net_admin+ep "),
+        target);
+    m_lblPrivilege->setVisible(refused);
 }
 
 void OptionsPage::SetActivityStatus(qint16 state)
@@ -121,6 +139,11 @@ void OptionsPage::CreateActivity()
                          QRect(kActivityTextLeft, top + kActivityLineHeight, textWidth, kActivityLineHeight));
     m_label11 = AddLabel(
         "Label11", QRect(kActivityTextLeft, top + 2 * kActivityLineHeight, textWidth, kActivityLineHeight));
+    m_lblPrivilege =
+        AddLabel("lblPrivilege", QRect(kPageMargin, kNoticeTop, kPageSize.width() - 2 * kPageMargin, 80));
+    m_lblPrivilege->setWordWrap(true);
+    m_lblPrivilege->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_lblPrivilege->hide();
 }
 
 QLabel* OptionsPage::AddLabel(const char* name, const QRect& geometry)

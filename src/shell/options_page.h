@@ -1,5 +1,6 @@
 #pragma once
-// The Options page: the firewall and block-all switches with their lights, and the network activity.
+// The Options page: the firewall and block-all switches with their lights, the network activity, and a
+// notice while blocking is not in force.
 #include "controls/user_control2.h"
 #include "traffic/transfer_meter.h"
 
@@ -28,6 +29,9 @@ public:
     void SetActivityStatus(qint16 state);
     // Copies Label16, Label10 and Label11 as plain text.
     void ShowTrafficLabels(const TrafficLabels& labels);
+    // Shows or hides lblPrivilege: blocking is not in force because the kernel refuses to close connections
+    // without CAP_NET_ADMIN, and the setcap command that gives `executable` that capability.
+    void ShowDeletionsRefused(bool refused, const QString& executable);
 
     QLabel* lblBlockAll() const { return m_lblBlockAll; }
     QLabel* lblFirewall() const { return m_lblFirewall; }
@@ -37,6 +41,7 @@ public:
     QLabel* Label16() const { return m_label16; }
     QLabel* Label10() const { return m_label10; }
     QLabel* Label11() const { return m_label11; }
+    QLabel* lblPrivilege() const { return m_lblPrivilege; }
 
 signals:
     void BlockAllClicked();
@@ -60,6 +65,7 @@ private:
     QLabel* m_label16 = nullptr;
     QLabel* m_label10 = nullptr;
     QLabel* m_label11 = nullptr;
+    QLabel* m_lblPrivilege = nullptr;
 };
 
 } // namespace qb

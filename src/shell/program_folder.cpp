@@ -3,9 +3,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace qb {
@@ -18,19 +19,27 @@ QString WithSlash(QString folder)
     return folder;
 }
 
-// access() rather than the mode bits: it also sees read-only mounts and ACLs.
-bool CanWriteIn(const QString& folder)
+// A folder the user owns and alone can write: anyone else who could would be able to replace the
+// program's files there, or plant links in their place.
+bool OwnFolder(const QString& folder)
 {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat info {};
+    if (folder.isEmpty() || ::stat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+        info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         return false;
-    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    // An access list may let others write where the mode bits say they cannot.
+    if (::getxattr(path.constData(), "system.posix_acl_access", nullptr, 0) > 0)
+        return false;
+    // access() also sees read-only mounts.
+    return ::access(path.constData(), W_OK | X_OK) == 0;
 }
 
 } // namespace
 
 QString ProgramFolderFor(const QString& executableFolder, const QString& dataFolder)
 {
-    if (CanWriteIn(executableFolder))
+    if (OwnFolder(executableFolder))
         return WithSlash(executableFolder);
     const QString own = WithSlash(dataFolder) + QLatin1StringView("Quillbrook/");
     QDir().mkpath(own);

@@ -1,13 +1,10 @@
 #include "shell/program_resource.h"
 
+#include "base/private_file.h"
 #include "clip/splash_clip_data.h"
-
-#include <QFile>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace qb {
 namespace {
@@ -16,31 +13,6 @@ QString ErrorText(int error, const QString& description)
 {
     return QString::number(error) + QLatin1StringView(":Error in BuildFileFromResource.  Error Message: ") +
            description;
-}
-
-// Writes all of `bytes`; the errno of the first failure, 0 on success.
-int WriteFile(const QByteArray& path, std::span<const uint8_t> bytes)
-{
-    // O_TRUNC: a longer file left by an older version would otherwise keep its tail and spoil the clip.
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    // close() reports delayed write errors (a full disk on some file systems).
-    if (::close(fd) != 0 && error == 0 && errno != EINTR)
-        error = errno;
-    return error;
 }
 
 } // namespace
@@ -65,7 +37,9 @@ QString BuildFileFromResource(const QString& fileName, int resId, const QString&
         return fail(ENOENT, QStringLiteral("Resource %1 of type %2 not found").arg(resId).arg(resType));
     if (fileName.isEmpty())
         return fail(ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)));
-    const int error = WriteFile(QFile::encodeName(fileName), *bytes);
+    // Rewritten whole at every start, so a longer file left by an older version never keeps its tail.
+    const int error =
+        WritePrivateFile(fileName, QByteArrayView(bytes->data(), static_cast<qsizetype>(bytes->size())));
     if (error != 0)
         return fail(error, QString::fromLocal8Bit(std::strerror(error)));
     return fileName;

@@ -15,9 +15,10 @@ constexpr double kTicksPerSecond = 10.0;
 // The graph's points sit this far above the plot's bottom, so that an idle line stays visible.
 constexpr double kGraphLift = 5.0;
 
+// The same separators whatever the user's locale: "1,234.50" everywhere, as every other number shows.
 QLocale PageLocale(bool grouped)
 {
-    QLocale locale;
+    QLocale locale = QLocale::c();
     QLocale::NumberOptions options = locale.numberOptions();
     if (grouped)
         options &= ~QLocale::NumberOptions(QLocale::OmitGroupSeparator);

@@ -63,7 +63,7 @@ struct TransferMeterHooks {
 
 // The transfer meter: `tmrUpdate`'s tick, `Timer2`'s activity tick and `Timer11`'s watchdog. Rates are
 // per second, measured over each tick's real length; the graph gets the per-100-ms equivalent of the
-// download average. Texts use the default QLocale's separators. UI thread only.
+// download average. Numbers use "," to group and "." for decimals whatever the locale. UI thread only.
 class TransferMeter {
 public:
     static constexpr std::size_t kGraphPoints = 100;
@@ -128,7 +128,7 @@ private:
     bool m_timer1Stopped = false;
 };
 
-// Number patterns of the page, with the default QLocale's separators and rounding half away from zero.
+// Number patterns of the page, with "," grouping and "." decimals, rounding half away from zero.
 // "###,###,###,###,##0": whole, grouped.
 QString GroupedWhole(double value);
 // "###,###,###,###,#0.#0": two decimals, grouped.

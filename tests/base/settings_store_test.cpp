@@ -120,7 +120,7 @@ TEST_F(SettingsStoreTest, ADamagedFileIsKeptAsABackupBesideEarlierOnesAndWhatCou
     }
 }
 
-TEST_F(SettingsStoreTest, ADirectoryInPlaceOfTheFileReadsAsDefaultsAndIsMovedAside)
+TEST_F(SettingsStoreTest, AFolderInPlaceOfTheFileIsMovedAsideAndAnUnwritableFolderKeepsValuesInMemory)
 {
     QDir().mkpath(IniPath() + "/inside");
     SettingsStore store;
@@ -129,16 +129,12 @@ TEST_F(SettingsStoreTest, ADirectoryInPlaceOfTheFileReadsAsDefaultsAndIsMovedAsi
     EXPECT_TRUE(store.Sync());
     EXPECT_TRUE(QFileInfo(IniPath() + ".damaged/inside").isDir());
     EXPECT_EQ(TempHome::ReadAll(IniPath()), "[Programs]\nName1=A\n");
-}
-
-TEST_F(SettingsStoreTest, AnUnwritableFolderKeepsValuesInMemoryWithoutStopping)
-{
     // A regular file where the folder should be: nothing can be created below it.
     TempHome::WriteAll(home.Path() + "/blocked", "x");
-    SettingsStore store(home.Path() + "/blocked");
-    Save(store, "Name1", "A");
-    EXPECT_FALSE(store.Sync());
-    EXPECT_EQ(Get(store, "Name1"), "A");
+    SettingsStore blocked(home.Path() + "/blocked");
+    Save(blocked, "Name1", "A");
+    EXPECT_FALSE(blocked.Sync());
+    EXPECT_EQ(Get(blocked, "Name1"), "A");
     EXPECT_EQ(TempHome::ReadAll(home.Path() + "/blocked"), "x");
 }
 

@@ -6,8 +6,10 @@
 
 #include <QString>
 
+#include <clocale>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace qb {
 namespace {
@@ -21,9 +23,18 @@ TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
         {1048575, "1023.99 KB"}, {1048576, "1 MB"},
         {1610612736, "1.5 GB"},  {5.0 * 1099511627776.0, "5120 GB"},
     };
-    for (const auto& [bytes, text] : cases)
-        EXPECT_EQ(FormatSize(bytes), text) << bytes;
-    EXPECT_EQ(FileSizeText(123456789), "117.73 MB");
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    // Qt hands the environment's locale to the C library: a comma-decimal one must change nothing shown.
+    for (const char* locale : {"C", "de_DE.UTF-8"}) {
+        if (!std::setlocale(LC_NUMERIC, locale))
+            GTEST_SKIP() << "no " << locale << " locale here: scripts/test generates it with localedef";
+        ASSERT_EQ(*std::localeconv()->decimal_point, *locale == 'C' ? '.' : ',');
+        for (const auto& [bytes, text] : cases)
+            EXPECT_EQ(FormatSize(bytes), text) << bytes << " " << locale;
+        EXPECT_EQ(FileSizeText(123456789), "117.73 MB");
+        EXPECT_EQ(FormatSize(0.00001), "1E-05 Bytes");
+        std::setlocale(LC_NUMERIC, saved.c_str());
+    }
     EXPECT_EQ(TrimDecimals("1.2.3", 0), "1.");
 }
 

@@ -24,8 +24,6 @@
 
 namespace qb::test {
 
-inline constexpr auto kIePath = "c:\\Program Files\\Internet Explorer\\iexplore.exe";
-
 class ControlWorld {
 public:
     ControlWorld()

@@ -8,6 +8,7 @@
 #include <QLabel>
 
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace qb {
@@ -91,11 +92,18 @@ TEST(PictureBoxTest, DrawingSurvivesARepaintAndAGrowAndLinesLeaveOutTheirEndPoin
     EXPECT_TRUE(surface.pixel(5, 5) == kGreen && surface.pixel(1, 5) == kBlack);
 }
 
-TEST(PlainTextTest, ControlCharactersAreShownEscapedAndOutsideTextInALabelIsNeverReadAsRichText)
+TEST(PlainTextTest, ControlAndInvisibleCharactersAreShownEscapedAndALabelNeverReadsRichText)
 {
-    EXPECT_EQ(EscapeControlCharacters(QString("a\nb\x1b[31m")), "a\\x0Ab\\x1B[31m");
-    EXPECT_EQ(EscapeControlCharacters(QString::fromUtf8("ev\u202Eil")), "ev\\x202Eil");
-    EXPECT_EQ(EscapeControlCharacters(QString::fromUtf8("Grüße")), QString::fromUtf8("Grüße"));
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"a\nb\x1b[31m\t\x7f\x85", u"a\\x0Ab\\x1B[31m\\x09\\x7F\\x85"},
+        {u"ev\u202Eil\u202A\u2066\u2069\u061C", u"ev\\x202Eil\\x202A\\x2066\\x2069\\x61C"},
+        {u"a\u200Bb\u200D\u200F\uFEFF\u00AD\u2060", u"a\\x200Bb\\x200D\\x200F\\xFEFF\\xAD\\x2060"},
+        {u"tag\U000E0041 \u00A0\u3000\u2028", u"tag\\xE0041 \\xA0\\x3000\\x2028"},
+        {u"\u3164\uFE0F\U000E0100\u034F", u"\\x3164\\xFE0F\\xE0100\\x34F"},
+        {u"lone\xD800!", u"lone\\xD800!"},
+        {u"Grüße 𝄞 ☃ шрифт", u"Grüße 𝄞 ☃ шрифт"}};
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(EscapeControlCharacters(QString::fromUtf16(text)), QString::fromUtf16(shown));
     QLabel label;
     SetOutsideText(&label, "Path: ", "<b>/tmp/x</b>\n");
     EXPECT_TRUE(label.textFormat() == Qt::PlainText && label.text() == "Path: <b>/tmp/x</b>\\x0A");

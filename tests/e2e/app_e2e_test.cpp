@@ -156,7 +156,7 @@ TEST_F(AppEndToEndTest, PromptBlockAlwaysAndCloseFromTheTrayInNamespace)
         << "the program stays frozen";
     {
         SettingsStore settings(home.path() + "/config/Quillbrook");
-        EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Path1"), "/USR/BIN/BASH");
+        EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Path1"), "/usr/bin/bash");
         EXPECT_EQ(settings.Get(kFirewallApplication, "Programs", "Status1"), "0");
     }
     // Its connection was reset by the prompt; each new one is reset by the next refresh that sees it.

@@ -18,8 +18,7 @@ inline bool AllowThisTestBinary(const QTemporaryDir& home)
 {
     SettingsStore settings(home.path() + "/config/Quillbrook");
     settings.Save(kFirewallApplication, "Programs", "ProgramCount", "0");
-    settings.Save(kFirewallApplication, "Programs", "Path0",
-                  QCoreApplication::applicationFilePath().toUpper());
+    settings.Save(kFirewallApplication, "Programs", "Path0", QCoreApplication::applicationFilePath());
     settings.Save(kFirewallApplication, "Programs", "Status0", "1");
     return settings.Sync();
 }

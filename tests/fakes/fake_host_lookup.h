@@ -19,17 +19,18 @@ struct FakeHostLookup final : HostLookup {
     }
     // Answers every pending look-up of `address` with `name`, in the order they began; false when none was
     // pending.
-    bool Release(const QString& address, const QString& name)
+    bool Release(const QString& address, const QString& name, bool lasting = true)
     {
         std::vector<Done> due;
         while (m_pending.contains(address))
             due.push_back(std::move(m_pending.extract(address).mapped()));
         for (const Done& done : due)
-            done(name);
+            done(HostAnswer{name, lasting});
         return !due.empty();
     }
-    // A failed look-up answers with the address itself.
+    // An address without a name answers with itself; one that timed out too, but only for now.
     bool Fail(const QString& address) { return Release(address, address); }
+    bool TimeOut(const QString& address) { return Release(address, address, false); }
 
 private:
     std::multimap<QString, Done> m_pending;

@@ -1,30 +1,35 @@
 #pragma once
-// A resolver answering from a table; a look-up of an address listed in `held` blocks until Release().
+// A resolver answering from a table (an address not in it has no name); a look-up of an address listed in
+// `held` blocks until Release().
 #include "platform/name_resolver.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <vector>
 
 namespace qb::test {
 
 struct FakeNameResolver final : NameResolver {
-    std::optional<std::string> HostName(uint32_t address) override
+    HostNameAnswer HostName(uint32_t address) override
     {
         std::unique_lock lock(m_mutex);
         m_asked.push_back(address);
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return !m_held.contains(address); });
-        return m_names.contains(address) ? m_names.at(address) : std::nullopt;
+        return m_names.contains(address) ? m_names.at(address)
+                                         : HostNameAnswer{HostNameAnswer::Kind::NoName, {}};
     }
 
-    void Answer(uint32_t address, std::optional<std::string> name)
+    // A name, or none (std::nullopt); with `tryAgain`, no answer at all for now.
+    void Answer(uint32_t address, std::optional<std::string> name, bool tryAgain = false)
     {
+        using Kind = HostNameAnswer::Kind;
         std::lock_guard lock(m_mutex);
-        m_names[address] = std::move(name);
+        m_names[address] = {tryAgain ? Kind::TryAgain : name ? Kind::Name : Kind::NoName, name.value_or("")};
     }
     void Hold(uint32_t address)
     {
@@ -52,7 +57,7 @@ struct FakeNameResolver final : NameResolver {
 private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::map<uint32_t, std::optional<std::string>> m_names;
+    std::map<uint32_t, HostNameAnswer> m_names;
     std::set<uint32_t> m_held;
     std::vector<uint32_t> m_asked;
 };

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTreeWidget>
 
@@ -88,20 +89,30 @@ TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProg
     EXPECT_TRUE(fake.threads->Running(40));
 }
 
-TEST_F(FrmMainTest, BlockAllTwiceFromTheToolbarRebuildsTwiceAndTheFirewallLabelTogglesItsSwitch)
+TEST_F(FrmMainTest, BlockAllTwiceRebuildsTwiceARefusedDeleteTurnsTheLightOffAndTheFirewallLabelToggles)
 {
     fake.processes->Add(40, "/usr/bin/curl");
     fake.tcp->rows = {Established(40, 4096)};
     window->NotOnline(true);
     const qsizetype rebuilds = tips.size();
     fake.tcp->deleted.clear();
+    fake.tcp->refuseDeletes = true; // no CAP_NET_ADMIN
+    const QLabel* notice = window->Options()->lblPrivilege();
+    EXPECT_FALSE(notice->isVisibleTo(window->Options()));
 
     emit window->UserControl61()->ButtonClick(1);
     EXPECT_TRUE(window->Pub_BlockAll() && window->Options()->Status1()->CurrentStatus() == 1);
     EXPECT_EQ(fake.tcp->deleted.size(), 1u);
+    EXPECT_TRUE(window->Firewall_Enabled() && window->Options()->Status2()->CurrentStatus() == 0);
+    EXPECT_TRUE(
+        notice->isVisibleTo(window->Options()) && notice->text().contains("CAP_NET_ADMIN") &&
+        notice->text().endsWith("setcap cap_net_admin+ep " + QCoreApplication::applicationFilePath()));
     emit window->UserControl61()->ButtonClick(1);
     emit window->UserControl61()->ButtonClick(2); // "Live Update": nothing
     EXPECT_TRUE(!window->Pub_BlockAll() && fake.tcp->deleted.size() == 1u && tips.size() == rebuilds + 2);
+    fake.tcp->refuseDeletes = false;
+    EXPECT_TRUE(window->Table().CloseConnection(0));
+    EXPECT_FALSE(notice->isVisibleTo(window->Options()));
     // The firewall label toggles its switch and light.
     EXPECT_TRUE(window->Firewall_Enabled() && window->Options()->Status2()->CurrentStatus() == 1);
     emit window->Options()->FirewallClicked();
@@ -201,18 +212,18 @@ TEST(OptionsPageTest, OnlyALeftClickReleasedOnASwitchLabelReportsThatSwitch)
     EXPECT_EQ(clicks, (std::vector<std::string>{"block all", "firewall"}));
 }
 
-TEST(OptionsPageTest, TrafficLabelsAreCopiedAsPlainText)
+TEST(OptionsPageTest, TrafficLabelsAndTheNoticeAreShownAsPlainTextTheCommandQuotedForTheShell)
 {
     OptionsPage page;
-    TrafficLabels labels;
-    labels.Label16 = QStringLiteral("Connection: Ethernet");
-    labels.Label10 = QStringLiteral("Received: <i>1.5 MB</i>");
-    labels.Label11 = QStringLiteral("Sent: 12\n KB");
-    page.ShowTrafficLabels(labels);
-    EXPECT_EQ(page.Label16()->text(), QStringLiteral("Connection: Ethernet"));
-    EXPECT_EQ(page.Label10()->text(), QStringLiteral("Received: <i>1.5 MB</i>"));
-    EXPECT_EQ(page.Label11()->text(), QStringLiteral("Sent: 12\\x0A KB"));
-    for (const QLabel* label : {page.Label16(), page.Label10(), page.Label11()})
+    page.ShowTrafficLabels({.Label16 = "Connection: Ethernet",
+                            .Label10 = "Received: <i>1.5 MB</i>",
+                            .Label11 = "Sent: 12\n KB"});
+    page.ShowDeletionsRefused(true, "/home/a b/it's\n");
+    EXPECT_EQ((QStringList{page.Label16()->text(), page.Label10()->text(), page.Label11()->text()}),
+              (QStringList{"Connection: Ethernet", "Received: <i>1.5 MB</i>", "Sent: 12\\x0A KB"}));
+    EXPECT_TRUE(
+        page.lblPrivilege()->text().endsWith("\nsudo setcap cap_net_admin+ep '/home/a b/it'\\''s\\x0A'"));
+    for (const QLabel* label : {page.Label16(), page.Label10(), page.Label11(), page.lblPrivilege()})
         EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->objectName().toStdString();
 }
 

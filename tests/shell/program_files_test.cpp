@@ -1,6 +1,9 @@
 // The program's own files: its folder, the embedded resources it writes out, and the help and vendor
 // links read from the installation settings.
+#include "base/settings_store.h"
 #include "clip/splash_clip_data.h"
+#include "fakes/fake_host_lookup.h"
+#include "net/dictionary.h"
 #include "shell/help_links.h"
 #include "shell/program_folder.h"
 #include "shell/program_resource.h"
@@ -13,8 +16,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -23,19 +30,62 @@ namespace {
 
 using test::TempHome;
 
-TEST(ProgramFolderTest, AWritableExecutableFolderIsUsedOtherwiseThePerUserDataFolderIsCreated)
+TEST(ProgramFolderTest, AnExecutableFolderOnlyTheUserCanWriteIsUsedOtherwiseThePerUserDataFolderIsCreated)
 {
     TempHome home;
     EXPECT_EQ(ProgramFolderFor(home.Path(), home.DataHome()), home.Path() + "/");
     EXPECT_EQ(ProgramFolderFor(home.Path() + "/", home.DataHome()), home.Path() + "/");
     TempHome::WriteAll(home.Path() + "/not-a-folder", "");
-    for (const QString& executableFolder :
-         {home.Path() + "/missing", home.Path() + "/not-a-folder", QString()}) {
+    const QString shared = home.Path() + "/shared", foreign = home.Path() + "/foreign";
+    ASSERT_TRUE(QDir().mkdir(shared) && QDir().mkdir(foreign));
+    ASSERT_EQ(::chmod(QFile::encodeName(shared).constData(), 01777), 0); // as /tmp is
+    const bool asRoot =
+        ::geteuid() == 0 && ::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0;
+    for (const QString& executableFolder : {home.Path() + "/missing", home.Path() + "/not-a-folder",
+                                            QString(), shared, asRoot ? foreign : shared}) {
         const QString folder = ProgramFolderFor(executableFolder, home.DataHome());
         EXPECT_EQ(folder, home.DataHome() + "/Quillbrook/") << executableFolder.toStdString();
         EXPECT_TRUE(QFileInfo(folder).isDir());
     }
     EXPECT_EQ(ProgramFolder(), QCoreApplication::applicationDirPath() + "/"); // the test binary's, writable
+}
+
+// Each file the program writes for the user: a link planted in its place is neither read nor written
+// through (the settings file's is moved aside), and what is written is the owner's alone.
+TEST(PrivateFilesTest, FilesAreWrittenForTheOwnerAloneAndNeverThroughAPlantedLink)
+{
+    TempHome home;
+    const QString folder = home.Path() + "/", victim = folder + "victim";
+    TempHome::WriteAll(victim, "mine");
+    SettingsStore settings(home.Path());
+    test::FakeHostLookup lookup;
+    const std::pair<QString, std::function<bool()>> files[] = {
+        {"FirewallFirewall.ini",
+         [&] {
+             settings.Save(kFirewallApplication, "Programs", "Path1", "/bin/x");
+             return settings.Sync();
+         }},
+        {"cache.ini", [&] { return CDictionary(settings, lookup, folder).WriteCache(); }},
+        {"nacitavanie.avi", [&] {
+             return !BuildFileFromResource(folder + "nacitavanie.avi", kSplashClipResource, "AVI", {})
+                         .isEmpty();
+         }}};
+    for (const auto& [name, write] : files) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = folder + name;
+        ASSERT_TRUE(QFile::link(victim, path));
+        EXPECT_EQ(write(), name == "FirewallFirewall.ini");
+        EXPECT_EQ(TempHome::ReadAll(victim), "mine");
+        EXPECT_EQ(QFileInfo(name == "FirewallFirewall.ini" ? path + ".damaged" : path).symLinkTarget(),
+                  victim);
+        QFile::remove(path);                                 // the link, where it was left
+        TempHome::WriteAll(path, "[Programs]\nName1=OLD\n"); // as an older version left it
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0644), 0);
+        EXPECT_TRUE(write());
+        EXPECT_EQ(QFileInfo(path).permissions(),
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System).size(), 5); // no temporary file is left
 }
 
 TEST(ProgramResourceTest, TheClipIsWrittenOverALongerOldFileAndEachFailureWarnsOnceAndReturnsNothing)

@@ -6,7 +6,7 @@ namespace qb::linux_os {
 
 class GetnameinfoResolver final : public NameResolver {
 public:
-    std::optional<std::string> HostName(uint32_t address) override;
+    HostNameAnswer HostName(uint32_t address) override;
 };
 
 } // namespace qb::linux_os
