@@ -1,5 +1,7 @@
 #include "shell/program_folder.h"
 
+#include "shell/shortcut.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -48,7 +50,10 @@ QString ProgramFolderFor(const QString& executableFolder, const QString& dataFol
 
 QString ProgramFolder()
 {
-    return ProgramFolderFor(QCoreApplication::applicationDirPath(),
+    // The installed program's folder belongs to the system, even to root, who owns it.
+    const bool installed = StartupTarget(QCoreApplication::applicationFilePath(), InstalledExecutable()) ==
+                           InstalledExecutable();
+    return ProgramFolderFor(installed ? QString() : QCoreApplication::applicationDirPath(),
                             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
 }
 

@@ -1,13 +1,15 @@
 #include "shell/shortcut.h"
 
+#include "base/private_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <cstring>
 
 #ifndef QB_INSTALLED_EXECUTABLE
 #define QB_INSTALLED_EXECUTABLE "/usr/local/bin/quillbrook"
@@ -138,18 +140,11 @@ bool CreateShortcut(int16_t Location, const QString& Title, const QString& Targe
     const QByteArray text =
         DesktopEntryText(Title, TargetPath, HotKey, IconLocation, WorkingDirectory, WindowStyle).toUtf8();
     // Every start asks for the same entry: an unchanged one is left alone rather than rewritten.
-    if (QFile current(path); QFileInfo(path).isFile() && current.open(QIODevice::ReadOnly) &&
-                             current.size() == text.size() && current.readAll() == text)
+    if (ReadRegularFile(path, text.size() + 1) == text)
         return true;
-    // A temporary file and a rename: a second start replaces the entry whole, never leaving half of it.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        Report(path, file.errorString());
-        return false;
-    }
-    file.write(text);
-    if (!file.commit()) {
-        Report(path, file.errorString());
+    // Private, never through a planted link, and replaced whole: a second start never leaves half of it.
+    if (const int error = WritePrivateFile(path, text); error != 0) {
+        Report(path, QString::fromLocal8Bit(std::strerror(error)));
         return false;
     }
     // Desktops launch only entries marked executable; without the mark the entry is still there.
