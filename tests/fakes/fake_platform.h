@@ -4,6 +4,7 @@
 #include "fakes/fake_desktop_processes.h"
 #include "fakes/fake_echo_service.h"
 #include "fakes/fake_file_info.h"
+#include "fakes/fake_input_grabs.h"
 #include "fakes/fake_interface_table.h"
 #include "fakes/fake_name_resolver.h"
 #include "fakes/fake_process_source.h"
@@ -31,6 +32,7 @@ struct FakePlatform {
     FakeFileInfo* files = Fill<FakeFileInfo>(platform.files);
     FakeProcessTerminator* terminator = Fill<FakeProcessTerminator>(platform.terminator);
     FakeDesktopProcesses* desktop = Fill<FakeDesktopProcesses>(platform.desktop);
+    FakeInputGrabs* grabs = Fill<FakeInputGrabs>(platform.grabs);
     FakeEchoService* echo = Fill<FakeEchoService>(platform.echo);
     FakeNameResolver* resolver = Fill<FakeNameResolver>(platform.resolver);
 };

@@ -73,7 +73,7 @@ TEST_F(FrmMainTest, EachNavigationEntryShowsExactlyItsPageAndChoosingApplication
 TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProgram)
 {
     fake.processes->Add(40, "/usr/bin/curl");
-    fake.threads->threadsOf[40] = {40, 41};
+    fake.threads->startOf[40] = 4000;
     fake.tcp->rows = {Established(40, 4096), Established(40, 4097)};
     window->NotOnline(true);
 

@@ -117,28 +117,27 @@ TEST_F(SingleInstanceTest,
     EXPECT_TRUE(test::WaitUntil([&] { return shown == 2; }, 10000ms));
 }
 
-TEST_F(SingleInstanceTest, AFolderOthersCanWriteIsNotTrustedAndEveryStartRuns)
+TEST_F(SingleInstanceTest, AFolderOthersCanWriteIsNotTrustedAndNoStartRunsUnguarded)
 {
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
     SingleInstance first(dir.path());
-    SingleInstance second(dir.path());
-    EXPECT_TRUE(first.Claim() == InstanceRole::Primary && second.Claim() == InstanceRole::Primary);
+    EXPECT_EQ(first.Claim(), InstanceRole::Unguarded);
     EXPECT_FALSE(QFile::exists(first.LockPath()));
-    EXPECT_EQ(SingleInstance(QString()).Claim(), InstanceRole::Primary);
+    EXPECT_EQ(SingleInstance(QString()).Claim(), InstanceRole::Unguarded);
 }
 
-TEST_F(SingleInstanceTest, TheDefaultFolderIsTheRuntimeFolderOnlyWhenPrivate)
+TEST_F(SingleInstanceTest, TheDefaultFolderIsThePrivateRuntimeFolderElseThePrivateStateFolder)
 {
+    QTemporaryDir state;
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    EXPECT_EQ(SingleInstance::DefaultFolder(), dir.path());
+    QStringList chosen{SingleInstance::DefaultFolder(state.path())};
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    const QString fallback = SingleInstance::DefaultFolder();
+    chosen << SingleInstance::DefaultFolder(state.path());
+    ASSERT_EQ(::chmod(QFile::encodeName(state.path()).constData(), 0755), 0);
+    chosen << SingleInstance::DefaultFolder(state.path());
     qputenv("XDG_RUNTIME_DIR", saved);
-    EXPECT_EQ(fallback, QStringLiteral("/tmp/quillbrook-%1").arg(::geteuid()));
-    struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(fallback).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(chosen, QStringList({dir.path(), state.path(), QString()}));
 }
 
 } // namespace
