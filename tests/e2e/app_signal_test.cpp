@@ -13,6 +13,9 @@
 
 #include <signal.h>
 
+#include <chrono>
+#include <cstdio>
+
 namespace qb {
 namespace {
 
@@ -44,10 +47,15 @@ TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
     ASSERT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'T'; }, 15s))
         << "not frozen";
     ::kill(static_cast<pid_t>(app.processId()), GetParam());
-    EXPECT_TRUE(app.waitForFinished(10000));
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'S'; }, 10s))
         << "left frozen";
+    const auto took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("released %lld ms after signal %d\n", static_cast<long long>(took.count()), GetParam());
+    EXPECT_LT(took, 1s);
+    EXPECT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     client.kill();
     client.waitForFinished(3000);
     ::close(accepted);
