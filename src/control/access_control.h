@@ -45,7 +45,7 @@ enum class OnceAnswer { None, Allow, Block };
 // frozen once its identity is confirmed, and all of them are released when the prompt ends. Processes the
 // desktop needs (this program and its helpers, the display server, the window manager, the tray host)
 // are never frozen; their prompts open all the same. While another client holds a pointer or keyboard
-// grab, freezing waits (checked every kGrabRetry) so that no grab holder is left frozen. A once-only
+// grab, freezing waits (checked every kGrabRetryMs) so that no grab holder is left frozen. A once-only
 // answer covers the processes its prompt was about, each until it exits: allowed ones are neither
 // frozen nor asked again, blocked ones have their connections closed whenever they are seen (while the
 // firewall is enabled). Starts with the firewall enabled and block-all off. UI thread only; the

@@ -95,11 +95,12 @@ std::optional<ProcessKey> LinuxThreadControl::HolderOf(const TcpEndpoints& conne
     const auto inode = ConnectionInode(connection);
     if (!inode)
         return std::nullopt;
-    // The start time read before the descriptors and compared after: the same process all along.
+    // The descriptors looked at on both sides of the start time: the same process all along.
     const auto holder = [&](uint32_t candidate) -> std::optional<ProcessKey> {
+        if (!HoldsSocket(m_procRoot, candidate, *inode))
+            return std::nullopt;
         const auto startTime = ProcessStartTime(m_procRoot, candidate);
-        if (!startTime || !HoldsSocket(m_procRoot, candidate, *inode) ||
-            ProcessStartTime(m_procRoot, candidate) != startTime)
+        if (!startTime || !HoldsSocket(m_procRoot, candidate, *inode))
             return std::nullopt;
         return ProcessKey{candidate, *startTime};
     };
