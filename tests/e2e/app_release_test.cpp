@@ -1,6 +1,7 @@
-// The real program under Xvfb, inside a network namespace of the test's own: an X client that holds the
-// pointer and keyboard grab when it connects is prompted for but not frozen until it lets the grab go,
-// and when the X server dies while it is frozen, the program's exit continues it.
+// The real program inside a network namespace of the test's own continues what it froze on its way out:
+// on a termination signal (offscreen), and when its X display dies, with an X client as the frozen
+// program that held the pointer and keyboard grab when it connected and so was frozen only once it let
+// go. Each prints how long the release took.
 #include "e2e/app_under_test.h"
 #include "integration/loopback.h"
 #include "platform/unique_fd.h"
@@ -60,28 +61,78 @@ int GrabThenConnect()
 }
 const test::ChildMode kGrabThenConnect("grab-then-connect", GrabThenConnect);
 
-TEST(AppGrabTest, AGrabHolderIsFrozenOnlyOnceItLetsGoAndTheDisplaysEndContinuesItInNamespace)
+class AppReleaseTest : public ::testing::Test {
+protected:
+    QTemporaryDir home;
+    uint16_t port = 0;
+    UniqueFd listener;
+    QProcess app;
+
+    // This test holds the listening side: an allow rule keeps the program from freezing it.
+    void SetUp() override
+    {
+        QB_REQUIRE_FRESH_NAMESPACE();
+        std::string why;
+        ASSERT_TRUE(test::MakeNamespaceOnline(&why)) << why;
+        ASSERT_TRUE(home.isValid() && test::AllowThisTestBinary(home));
+        listener.Reset(test::Listen(port));
+    }
+    void TearDown() override
+    {
+        app.kill();
+        app.waitForFinished(5000);
+    }
+    void StartApp(const std::string& display)
+    {
+        app.setProcessEnvironment(test::AppEnvironment(home, display));
+        app.start(QB_APP_BINARY, {});
+        ASSERT_TRUE(app.waitForStarted(5000));
+    }
+    // Waits for the frozen `pid` to run again after `cause`, within a second.
+    static void ExpectReleased(qint64 pid, const std::string& cause)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_TRUE(test::WaitUntil([&] { return test::ProcessState(pid) != 'T'; }, 10s)) << "left frozen";
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        std::printf("released %lld ms after %s\n", static_cast<long long>(took.count()), cause.c_str());
+        EXPECT_LT(took, 1s);
+    }
+};
+
+class AppSignalTest : public AppReleaseTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
 {
-    QB_REQUIRE_FRESH_NAMESPACE();
+    ASSERT_NO_FATAL_FAILURE(StartApp({}));
+    QProcess client;
+    client.start("/bin/bash", {"-c", QString("exec 3<>/dev/tcp/127.0.0.1/%1; sleep 60").arg(port)});
+    ASSERT_TRUE(client.waitForStarted(5000));
+    const UniqueFd accepted(test::Accept(listener.Get()));
+    ASSERT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'T'; }, 15s))
+        << "not frozen";
+    ::kill(static_cast<pid_t>(app.processId()), GetParam());
+    ExpectReleased(client.processId(), "signal " + std::to_string(GetParam()));
+    EXPECT_TRUE(app.waitForFinished(10000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    client.kill();
+    client.waitForFinished(3000);
+}
+
+INSTANTIATE_TEST_SUITE_P(TermIntHup, AppSignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST_F(AppReleaseTest, AGrabHolderIsFrozenOnlyOnceItLetsGoAndTheDisplaysEndContinuesItInNamespace)
+{
     std::string why;
-    ASSERT_TRUE(test::MakeNamespaceOnline(&why)) << why;
     if (!test::XSession::ToolsInstalled(&why))
         GTEST_SKIP() << "needs Xvfb: " << why;
     test::XSession session;
     ASSERT_TRUE(session.Start(&why)) << why;
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid() && test::AllowThisTestBinary(home));
     // The client is this binary under another path, so that the allow rule for the test misses it.
     const QString client = home.filePath("grabber");
     ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), client));
     ASSERT_TRUE(QFile::setPermissions(client, QFile::ReadOwner | QFile::ExeOwner));
-    uint16_t port = 0;
-    const UniqueFd listener(test::Listen(port));
-
-    QProcess app;
-    app.setProcessEnvironment(test::AppEnvironment(home, session.Display()));
-    app.start(QB_APP_BINARY, {});
-    ASSERT_TRUE(app.waitForStarted(5000));
+    ASSERT_NO_FATAL_FAILURE(StartApp(session.Display()));
     const auto shown = [&](const char* title) {
         return session.Run(std::string("xdotool search --onlyvisible --name '^") + title + "$'");
     };
@@ -95,19 +146,14 @@ TEST(AppGrabTest, AGrabHolderIsFrozenOnlyOnceItLetsGoAndTheDisplaysEndContinuesI
     grabber.start(client, {});
     ASSERT_TRUE(grabber.waitForStarted(5000));
     const UniqueFd accepted(test::Accept(listener.Get()));
-    const auto state = [&] { return test::ProcessState(grabber.processId()); };
+    const auto frozen = [&] { return test::ProcessState(grabber.processId()) == 'T'; };
     ASSERT_TRUE(test::WaitUntil([&] { return shown("Warning!"); }, 10s)) << "no prompt";
-    EXPECT_FALSE(test::WaitUntil([&] { return state() == 'T'; }, 1s)) << "frozen while it holds the grab";
+    EXPECT_FALSE(test::WaitUntil(frozen, 1s)) << "frozen while it holds the grab";
     grabber.write("go\n");
-    ASSERT_TRUE(test::WaitUntil([&] { return state() == 'T'; }, 10s)) << "not frozen after the grab";
+    ASSERT_TRUE(test::WaitUntil(frozen, 10s)) << "not frozen after the grab";
 
     ::kill(session.ServerPid(), SIGKILL);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(test::WaitUntil([&] { return state() != 'T'; }, 10s)) << "left frozen";
-    const auto took =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    std::printf("released %lld ms after the X server was killed\n", static_cast<long long>(took.count()));
-    EXPECT_LT(took, 1s);
+    ExpectReleased(grabber.processId(), "the X server was killed");
     EXPECT_TRUE(app.waitForFinished(10000)) << "the program outlives its display";
     grabber.kill();
     grabber.waitForFinished(5000);
