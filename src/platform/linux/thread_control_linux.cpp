@@ -125,10 +125,13 @@ std::optional<ProcessKey> LinuxThreadControl::HolderOf(const TcpEndpoints& conne
 
 void LinuxThreadControl::Sweep()
 {
+    const std::size_t before = m_records.size();
     for (auto record = m_records.begin(); record != m_records.end();) {
         pollfd exited{record->second.pidfd.Get(), POLLIN, 0};
         record = ::poll(&exited, 1, 0) == 1 ? End(record, false) : std::next(record);
     }
+    if (m_records.size() != before)
+        SaveState();
 }
 
 LinuxThreadControl::Records::iterator LinuxThreadControl::End(Records::iterator record, bool signal)
