@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <sys/stat.h>
 
 namespace qb {
@@ -18,46 +17,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Reports each signal it is asked to exit by, then quits cleanly, as the program does.
-int SignalChild()
-{
-    int argc = 1;
-    char name[] = "signal-child";
-    char* argv[] = {name, nullptr};
-    QCoreApplication app(argc, argv);
-    SignalExit exit;
-    if (!exit.Installed())
-        return 2;
-    QObject::connect(&exit, &SignalExit::ExitRequested, &app, [&](int signalNumber) {
-        std::printf("exit on %d\n", signalNumber);
-        std::fflush(stdout);
-        // The cleanup runs in the event loop: one more turn before quitting, as release and cache writes do.
-        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
-    });
-    std::printf("ready\n");
-    std::fflush(stdout);
-    return app.exec() == 0 ? 0 : 3;
-}
-const test::ChildMode kSignalChild("signal-child", SignalChild);
-
-class SignalExitTest : public ::testing::TestWithParam<int> {};
-
-TEST_P(SignalExitTest, TheSignalBecomesAnOrderlyExit)
-{
-    QProcess child;
-    test::StartChild(child, "signal-child");
-    ASSERT_TRUE(test::WaitUntil([&] { return child.canReadLine() || child.state() == QProcess::NotRunning; },
-                                10000ms));
-    ASSERT_EQ(child.readLine(), "ready\n") << child.readAllStandardError().toStdString();
-    // Our own child, by its pid.
-    ASSERT_EQ(::kill(static_cast<pid_t>(child.processId()), GetParam()), 0);
-    ASSERT_TRUE(test::WaitUntil([&] { return child.state() == QProcess::NotRunning; }, 10000ms));
-    EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0); // not killed by it
-    EXPECT_EQ(child.readAllStandardOutput(), QByteArray("exit on ") + QByteArray::number(GetParam()) + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(Signals, SignalExitTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
-
+// That a termination signal ends the real program in order, releasing what it froze, is pinned by the
+// end-to-end release test.
 TEST(SignalExitSetupTest, OneInstanceHoldsTheHandlersAndGivesThemBack)
 {
     const auto handler = [] {
