@@ -57,8 +57,7 @@ public:
         record.RemoteAddr = inet_addr(remote);
         record.RemotePort = htons(remotePort);
         record.State = std::string(1, '5'); // not from a literal: GCC 12 misreads that copy (-Wrestrict)
-        if (pid != 0)
-            threads.startOf.try_emplace(pid, 1000 + pid);
+        threads.startOf.try_emplace(pid, 1000 + pid);
         return {record.LocalAddr, record.LocalPort, record.RemoteAddr, record.RemotePort};
     }
     void AddRule(const QString& path, int16_t status)
@@ -77,7 +76,7 @@ public:
                 shown.index(row, 2).data().toString()};
     }
     QStringList Row(int row) const { return RowOf(model, row); }
-    bool Frozen(uint32_t pid) { return !threads.Running(pid); }
+    bool Frozen(uint32_t pid) { return threads.HoldsOn(pid) > 0; }
     // The value of `key` in the [Programs] section of the file itself, not of the store's memory.
     QString OnDisk(const QString& key) const
     {

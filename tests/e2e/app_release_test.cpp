@@ -126,8 +126,7 @@ TEST_F(AppReleaseTest, AGrabHolderIsFrozenOnlyOnceItLetsGoAndTheDisplaysEndConti
     ASSERT_TRUE(session.Start(&why)) << why;
     // The client is this binary under another path, so that the allow rule for the test misses it.
     const QString client = home.filePath("grabber");
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), client));
-    ASSERT_TRUE(QFile::setPermissions(client, QFile::ReadOwner | QFile::ExeOwner));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), client)); // permissions and all
     ASSERT_NO_FATAL_FAILURE(StartApp(session.Display()));
     const auto shown = [&](const char* title) {
         return session.Run(std::string("xdotool search --onlyvisible --name '^") + title + "$'");

@@ -61,7 +61,6 @@ struct FakeThreadControl final : ThreadControl {
 
     // Holds on the process under `pid` now.
     int HoldsOn(uint32_t pid) { return startOf.contains(pid) ? Holds({pid, startOf.at(pid)}) : 0; }
-    bool Running(uint32_t pid) { return HoldsOn(pid) == 0; }
 };
 
 } // namespace qb::test

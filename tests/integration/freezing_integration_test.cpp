@@ -4,6 +4,7 @@
 #include "platform/linux/freeze_guardian.h"
 #include "platform/linux/thread_control_linux.h"
 #include "support/net_namespace.h"
+#include "support/temp_home.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 namespace qb {
 namespace {
@@ -41,9 +41,7 @@ ProcessKey KeyOf(const test::ChildProcess& child)
 
 std::string ReadAll(const std::string& path)
 {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
+    return test::TempHome::ReadAll(QString::fromStdString(path)).toStdString();
 }
 
 class FreezingIntegrationTest : public ::testing::Test {
@@ -109,11 +107,10 @@ TEST_F(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunOfThisBootLeftFroz
     EXPECT_EQ(next.ReleaseStale(), 0); // the record is emptied once used
 }
 
-TEST(FreezingHolderTest, TheHolderOfAConnectionIsTheProcessWhoseDescriptorsHoldItInNamespace)
+TEST_F(FreezingIntegrationTest, TheHolderOfAConnectionIsTheProcessWhoseDescriptorsHoldItInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
-    uint16_t port = 0;
-    uint16_t childPort = 0;
+    uint16_t port = 0, childPort = 0;
     const UniqueFd listener(test::Listen(port));
     UniqueFd client(test::Connect(port, &childPort));
     const UniqueFd accepted(test::Accept(listener.Get()));
@@ -183,8 +180,8 @@ TEST_P(WayOutTest, AHeldProgramIsContinuedWithinOneSecondWhateverEndsTheFreezing
     if (way == WayOut::Kill) { // the guardian is gone with the program
         EXPECT_TRUE(test::PollUntil([&] { return test::ProcessState(std::stoi(guardian)) != 'S'; }, 10000));
     }
-    ::close(command[0]);
-    ::close(command[1]);
+    for (const int end : command)
+        ::close(end);
 }
 
 INSTANTIATE_TEST_SUITE_P(SegvAbortExitKill, WayOutTest,

@@ -135,8 +135,7 @@ TEST_F(FrmMainInNamespaceTest,
     EXPECT_TRUE(first->WaitForState('S', 10000) && second->WaitForState('S', 10000));
     // Later polls still list both connections: neither process is frozen or asked about again.
     test::RunEvents(std::chrono::milliseconds(1000));
-    EXPECT_TRUE(first->State() == 'S' && second->State() == 'S');
-    EXPECT_EQ(window->OpenPrompts(), 0);
+    EXPECT_TRUE(first->State() == 'S' && second->State() == 'S' && window->OpenPrompts() == 0);
     EXPECT_FALSE(PeerGone(accepted[0].Get()) || PeerGone(accepted[1].Get()));
 }
 

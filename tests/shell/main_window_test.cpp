@@ -81,11 +81,11 @@ TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProg
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->text(0), "curl (4096)");
     EXPECT_EQ(tips.back(), "Quillbrook Personal Firewall: Monitoring 2 connections");
-    EXPECT_FALSE(fake.threads->Running(40));
+    EXPECT_EQ(fake.threads->HoldsOn(40), 1);
     ASSERT_EQ(window->Prompts().Prompts().size(), 1u); // one prompt for both connections
 
     window.reset(); // the open prompt still releases its program
-    EXPECT_TRUE(fake.threads->Running(40));
+    EXPECT_EQ(fake.threads->HoldsOn(40), 0);
 }
 
 TEST_F(FrmMainTest, BlockAllTwiceFromTheToolbarRebuildsTwiceAndTheFirewallLabelTogglesItsSwitch)
