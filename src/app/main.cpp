@@ -36,8 +36,10 @@ int main(int argc, char** argv)
     // Forked before Qt starts any thread: it continues frozen programs should this process be killed.
     const auto guardian = qb::linux_os::FreezeGuardian::Start();
     if (!guardian)
-        std::fputs("quillbrook: no guardian process; programs are not frozen while their prompt is open\n",
-                   stderr);
+        std::fputs(
+            "quillbrook: no guardian process: should this program be killed, the programs it froze stay "
+            "frozen until its next start\n",
+            stderr);
 
     // With the file capability the package gives, the user running the program must not be able to make
     // it load code from folders of their choosing (the dynamic loader already ignores LD_* then).

@@ -50,7 +50,8 @@ void AccessControl::Hold(Pending& pending, const ConnectionRecord& connection)
 {
     if (connection.PID == 0)
         return;
-    // Each process is identified once; the cheap look-up keeps a busy program's later sightings cheap.
+    // A /proc read tells a process already taken from a new one; only a new one costs the check of its
+    // descriptors, so a busy program's later sightings stay cheap.
     const auto current = m_freezer.Identify(connection.PID);
     if (!current || pending.asked.contains(*current))
         return;

@@ -39,7 +39,7 @@ public:
     // prompt (Close) with the once-only answer it gives. Does nothing once the prompt has ended. A refused
     // delete or a rule the user declines is silent.
     void Ok(PromptAction action);
-    // Ends the pending state and releases the copied process; later calls do nothing.
+    // Ends the pending state, releasing every process frozen for the program; later calls do nothing.
     void Close();
     bool Ended() const { return m_ended; }
 
