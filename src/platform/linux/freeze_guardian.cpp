@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 
 namespace qb::linux_os {
@@ -33,7 +32,7 @@ struct Guarded {
     uint64_t startTime = 0;
 };
 
-void DropEverything(int keep)
+void Isolate(int keep)
 {
     // Only the socket stays, as descriptor 3; the standard ones read and write nothing.
     if (keep != 3)
@@ -58,7 +57,7 @@ void DropEverything(int keep)
 // The guardian's whole life; fixed storage and system calls only.
 [[noreturn]] void Guard(int socket, const char* procRoot)
 {
-    DropEverything(socket);
+    Isolate(socket);
     static Guarded guarded[kGuardedCapacity];
     int count = 0;
     for (;;) {

@@ -2,7 +2,6 @@
 // A helper process that continues the processes this program holds stopped once this program is gone,
 // however it ends: SIGKILL and the out-of-memory killer included.
 #include "platform/thread_control.h"
-
 #include "platform/unique_fd.h"
 
 #include <sys/types.h>

@@ -2,7 +2,6 @@
 
 #include "platform/linux/netlink_socket.h"
 #include "platform/linux/sock_diag_parser.h"
-#include "platform/unique_fd.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,7 +12,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
