@@ -8,7 +8,6 @@
 #include "control/process_freezer.h"
 #include "control/rule_store.h"
 #include "fakes/fake_desktop_processes.h"
-#include "fakes/fake_input_grabs.h"
 #include "fakes/fake_tcp_table.h"
 #include "fakes/fake_thread_control.h"
 #include "support/temp_home.h"

@@ -4,7 +4,6 @@
 #include "fakes/fake_desktop_processes.h"
 #include "fakes/fake_echo_service.h"
 #include "fakes/fake_file_info.h"
-#include "fakes/fake_input_grabs.h"
 #include "fakes/fake_interface_table.h"
 #include "fakes/fake_name_resolver.h"
 #include "fakes/fake_process_source.h"
