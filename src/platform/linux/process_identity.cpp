@@ -54,7 +54,7 @@ std::size_t AppendNumber(char* buffer, std::size_t size, std::size_t at, uint32_
 
 } // namespace
 
-uint64_t ParseStartTime(const char* text, std::size_t length) noexcept
+std::optional<uint64_t> ParseStartTime(const char* text, std::size_t length) noexcept
 {
     // The command name may hold spaces and parentheses: count fields after the last ')'.
     std::size_t close = length;
@@ -72,12 +72,12 @@ uint64_t ParseStartTime(const char* text, std::size_t length) noexcept
         std::size_t end = i + 1;
         for (; end < length && text[end] >= '0' && text[end] <= '9'; ++end)
             value = value * 10 + static_cast<uint64_t>(text[end] - '0');
-        return value;
+        return end == i + 1 ? std::nullopt : std::optional(value);
     }
-    return 0;
+    return std::nullopt;
 }
 
-uint64_t ProcessStartTimeRaw(const char* procRoot, uint32_t pid) noexcept
+std::optional<uint64_t> ProcessStartTimeRaw(const char* procRoot, uint32_t pid) noexcept
 {
     char path[256];
     std::size_t at = Append(path, sizeof path, 0, procRoot);
@@ -86,18 +86,17 @@ uint64_t ProcessStartTimeRaw(const char* procRoot, uint32_t pid) noexcept
     Append(path, sizeof path, at, "/stat");
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return 0;
+        return std::nullopt;
     char text[1024];
     const ssize_t length = ::read(fd, text, sizeof text);
     ::close(fd);
-    return length > 0 ? ParseStartTime(text, static_cast<std::size_t>(length)) : 0;
+    return length > 0 ? ParseStartTime(text, static_cast<std::size_t>(length)) : std::nullopt;
 }
 
 std::optional<uint64_t> ProcessStartTime(const std::string& procRoot, uint32_t pid)
 {
     const std::string stat = ReadFile(procRoot + "/" + std::to_string(pid) + "/stat");
-    const uint64_t start = ParseStartTime(stat.data(), stat.size());
-    return start == 0 ? std::nullopt : std::optional(start);
+    return ParseStartTime(stat.data(), stat.size());
 }
 
 std::optional<uint32_t> ThreadGroupOf(const std::string& procRoot, uint32_t threadId)

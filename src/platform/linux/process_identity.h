@@ -11,11 +11,10 @@ namespace qb::linux_os {
 
 // Field 22 of /proc/<pid>/stat (start time in clock ticks since boot); nullopt when unreadable.
 std::optional<uint64_t> ProcessStartTime(const std::string& procRoot, uint32_t pid);
-// The same field read without allocating, for a signal handler or a freshly forked child: 0 when
-// unreadable (no process starts at tick 0 after boot).
-uint64_t ProcessStartTimeRaw(const char* procRoot, uint32_t pid) noexcept;
-// The start time from the text of a stat file; 0 when it has none.
-uint64_t ParseStartTime(const char* text, std::size_t length) noexcept;
+// The same field read without allocating, for a signal handler or a freshly forked child.
+std::optional<uint64_t> ProcessStartTimeRaw(const char* procRoot, uint32_t pid) noexcept;
+// The start time from the text of a stat file; nullopt when it has none.
+std::optional<uint64_t> ParseStartTime(const char* text, std::size_t length) noexcept;
 // The Tgid line of /proc/<tid>/status: the process a thread belongs to.
 std::optional<uint32_t> ThreadGroupOf(const std::string& procRoot, uint32_t threadId);
 // /proc/sys/kernel/random/boot_id without its line end; empty when unreadable.

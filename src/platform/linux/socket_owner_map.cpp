@@ -15,6 +15,7 @@
 #include <optional>
 #include <set>
 #include <unordered_set>
+#include <utility>
 
 namespace qb::linux_os {
 namespace {
@@ -59,7 +60,7 @@ std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inode
             auto [found, added] = startTimes.try_emplace(it->second.pid);
             if (added)
                 found->second = ProcessStartTime(m_procRoot, it->second.pid);
-            keep = found->second == it->second.startTime;
+            keep = found->second.has_value() && found->second == it->second.startTime;
         }
         it = keep ? std::next(it) : m_entries.erase(it);
     }
@@ -121,6 +122,7 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
     if (!fds)
         return false; // exited, or another user's process
     const int fdsFd = ::dirfd(fds.get());
+    bool timed = false;
     std::optional<uint64_t> startTime;
     while (const dirent* fd = ::readdir(fds.get())) {
         if (fd->d_name[0] == '.')
@@ -135,10 +137,10 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
             continue;
         // The first holder found wins: a socket shared after fork is usually still the parent's.
         if (wanted.erase(inode) != 0) {
-            if (!startTime)
-                startTime = ProcessStartTime(m_procRoot, pid).value_or(0);
+            if (!std::exchange(timed, true))
+                startTime = ProcessStartTime(m_procRoot, pid);
             m_entries[inode].pid = pid;
-            m_entries[inode].startTime = *startTime;
+            m_entries[inode].startTime = startTime;
             if (wanted.empty())
                 return true;
         }

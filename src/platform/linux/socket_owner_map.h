@@ -2,6 +2,7 @@
 // Maps socket inodes to the process that holds them, by scanning the fd links under /proc.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -32,7 +33,7 @@ private:
     struct Entry {
         uint32_t pid = 0;
         Clock::time_point seen;
-        uint64_t startTime = 0;
+        std::optional<uint64_t> startTime;
     };
     void Scan(const std::vector<uint32_t>& inodes, Clock::time_point now);
     // Records the holders of `wanted` inodes among the process's descriptors; true once none is left.
