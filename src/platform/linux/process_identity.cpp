@@ -79,7 +79,7 @@ std::optional<uint64_t> ParseStartTime(const char* text, std::size_t length) noe
 
 std::optional<uint64_t> ProcessStartTimeRaw(const char* procRoot, uint32_t pid) noexcept
 {
-    char path[256];
+    char path[4096];
     std::size_t at = Append(path, sizeof path, 0, procRoot);
     at = Append(path, sizeof path, at, "/");
     at = AppendNumber(path, sizeof path, at, pid);
@@ -95,8 +95,8 @@ std::optional<uint64_t> ProcessStartTimeRaw(const char* procRoot, uint32_t pid) 
 
 std::optional<uint64_t> ProcessStartTime(const std::string& procRoot, uint32_t pid)
 {
-    const std::string stat = ReadFile(procRoot + "/" + std::to_string(pid) + "/stat");
-    return ParseStartTime(stat.data(), stat.size());
+    // Read for every owner at every refresh: no stream, one read into the stack.
+    return ProcessStartTimeRaw(procRoot.c_str(), pid);
 }
 
 std::optional<uint32_t> ThreadGroupOf(const std::string& procRoot, uint32_t threadId)
