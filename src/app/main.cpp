@@ -1,4 +1,5 @@
 #include "base/settings_store.h"
+#include "platform/linux/freeze_guardian.h"
 #include "platform/linux/linux_platform.h"
 #include "shell/app_shell_window.h"
 #include "shell/command_line.h"
@@ -32,6 +33,14 @@ int main(int argc, char** argv)
         break;
     }
 
+    // Forked before Qt starts any thread: it continues frozen programs should this process be killed.
+    const auto guardian = qb::linux_os::FreezeGuardian::Start();
+    if (!guardian)
+        std::fputs(
+            "quillbrook: no guardian process: should this program be killed, the programs it froze stay "
+            "frozen until its next start\n",
+            stderr);
+
     // With the file capability the package gives, the user running the program must not be able to make
     // it load code from folders of their choosing (the dynamic loader already ignores LD_* then).
     if (::getauxval(AT_SECURE) != 0) {
@@ -45,11 +54,21 @@ int main(int argc, char** argv)
     QIcon::setFallbackThemeName("Adwaita");
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillbrook")));
 
-    qb::SingleInstance instance;
-    if (instance.Claim() == qb::InstanceRole::Secondary)
+    const std::string stateFolder = qb::linux_os::DefaultStateFolder();
+    qb::SingleInstance instance(qb::SingleInstance::DefaultFolder(QString::fromStdString(stateFolder)));
+    switch (instance.Claim()) {
+    case qb::InstanceRole::Secondary:
         return 0;
+    case qb::InstanceRole::Unguarded:
+        std::fputs("quillbrook: neither $XDG_RUNTIME_DIR nor the state folder is a private folder for the "
+                   "instance lock; not starting\n",
+                   stderr);
+        return 1;
+    case qb::InstanceRole::Primary:
+        break;
+    }
 
-    qb::Platform platform = qb::linux_os::MakeLinuxPlatform(qb::linux_os::DefaultStateFolder());
+    qb::Platform platform = qb::linux_os::MakeLinuxPlatform(stateFolder, guardian.get());
     qb::SettingsStore settings;
     qb::AppShell shell(platform, settings, qb::AppShellOptions{options.minimized});
     QObject::connect(&instance, &qb::SingleInstance::ShowRequested, &shell, &qb::AppShell::ShowMainWindow);

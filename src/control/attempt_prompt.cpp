@@ -50,8 +50,10 @@ void AttemptPrompt::Ok(PromptAction action)
     switch (action) {
     case PromptAction::Block:
         CloseCopiedConnection();
+        m_answer = OnceAnswer::Block;
         break;
     case PromptAction::Allow:
+        m_answer = OnceAnswer::Allow;
         break;
     case PromptAction::AlwaysBlock:
         CloseCopiedConnection();
@@ -70,7 +72,7 @@ void AttemptPrompt::Close()
     if (m_ended)
         return;
     m_ended = true;
-    m_access.EndPending(m_programPath, m_connection.PID);
+    m_access.EndPending(m_programPath, m_answer);
 }
 
 void AttemptPrompt::CloseCopiedConnection()

@@ -1,6 +1,7 @@
 #pragma once
 // What one connection attempt prompt knows and does, apart from its window.
 #include "base/connection_record.h"
+#include "control/access_control.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,6 @@
 
 namespace qb {
 
-class AccessControl;
 class RuleStore;
 class TcpTable;
 class TcpTableSource;
@@ -19,8 +19,9 @@ class TcpTableSource;
 enum class PromptAction { Block = 0, Allow = 1, AlwaysBlock = 2, AlwaysAllow = 3 };
 
 // One prompt for one pending program. ShowInfo copies the triggering connection out of its slot, and
-// everything afterwards acts on that copy (its endpoints and its process), whatever the slot holds by
-// then. The pending state ends exactly once, by Ok or by Close. UI thread only; the references must
+// everything afterwards acts on that copy (its endpoints), whatever the slot holds by then. The pending
+// state ends exactly once, by Ok or by Close, releasing every process frozen for the program; the
+// once-only choices hold for those processes until each exits. UI thread only; the references must
 // outlive it.
 class AttemptPrompt {
 public:
@@ -35,10 +36,10 @@ public:
     void ShowInfo(const std::string& programPath, int16_t intConnection);
 
     // Carries out `action` on the copied connection and in the rule store, reloads the rules and ends the
-    // prompt (Close). Does nothing once the prompt has ended. A refused delete or a rule the user declines
-    // is silent.
+    // prompt (Close) with the once-only answer it gives. Does nothing once the prompt has ended. A refused
+    // delete or a rule the user declines is silent.
     void Ok(PromptAction action);
-    // Ends the pending state and releases the copied process; later calls do nothing.
+    // Ends the pending state, releasing every process frozen for the program; later calls do nothing.
     void Close();
     bool Ended() const { return m_ended; }
 
@@ -62,6 +63,7 @@ private:
     std::string m_programPath;
     int16_t m_intConnection = -1;
     ConnectionRecord m_connection;
+    OnceAnswer m_answer = OnceAnswer::None;
     bool m_ended = false;
 };
 

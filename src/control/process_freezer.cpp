@@ -14,36 +14,64 @@ int32_t ProcessFreezer::SnapshotThreads(std::vector<ThreadEntry>& threads, uint3
     return static_cast<int32_t>(threads.size()) - 1;
 }
 
-template <typename Action> void ProcessFreezer::ForEachThreadOf(uint32_t processId, Action action)
-{
-    const int32_t last = SnapshotThreads(m_list, processId);
-    for (int32_t i = 0; i <= last; ++i) {
-        if (m_list[static_cast<std::size_t>(i)].ownerProcessId == processId)
-            action(m_list[static_cast<std::size_t>(i)].threadId);
-    }
-}
-
+// Signals stop and continue whole processes: the count is kept per process, once, whatever its threads
+// do meanwhile, so that it always comes back to zero.
 void ProcessFreezer::FreezeProcess(uint32_t processId)
 {
-    // Stopping ourselves would stop the prompt that is to release the program.
-    if (processId == m_threads.SelfProcessId())
-        return;
-    ForEachThreadOf(processId, [this](uint32_t threadId) { SuspendThreadById(threadId); });
+    if (const auto process = Identify(processId))
+        Freeze(*process);
 }
 
 void ProcessFreezer::ReleaseProcess(uint32_t processId)
 {
-    ForEachThreadOf(processId, [this](uint32_t threadId) { ResumeThreadById(threadId); });
+    if (const auto process = Identify(processId))
+        Release(*process);
 }
 
 void ProcessFreezer::SuspendThreadById(uint32_t threadId)
 {
-    (void)m_threads.SuspendThread(threadId);
+    if (const auto process = m_threads.ProcessOf(threadId))
+        Freeze(*process);
 }
 
 void ProcessFreezer::ResumeThreadById(uint32_t threadId)
 {
-    (void)m_threads.ResumeThread(threadId);
+    if (const auto process = m_threads.ProcessOf(threadId))
+        Release(*process);
+}
+
+std::optional<ProcessKey> ProcessFreezer::Identify(uint32_t pid)
+{
+    const auto process = m_threads.ProcessOf(pid);
+    // A thread id resolves to its process; a pid must name a process itself.
+    if (!process || process->pid != pid)
+        return std::nullopt;
+    return process;
+}
+
+std::optional<ProcessKey> ProcessFreezer::OwnerOf(const ConnectionRecord& connection)
+{
+    if (connection.PID == 0)
+        return std::nullopt;
+    const TcpEndpoints endpoints{connection.LocalAddr, connection.LocalPort, connection.RemoteAddr,
+                                 connection.RemotePort};
+    const auto holder = m_threads.HolderOf(endpoints, connection.PID);
+    if (!holder || holder->pid != connection.PID)
+        return std::nullopt;
+    return holder;
+}
+
+bool ProcessFreezer::Freeze(const ProcessKey& process)
+{
+    // Stopping ourselves would stop the prompt that is to release the program.
+    if (process.pid == m_threads.SelfProcessId())
+        return false;
+    return m_threads.Hold(process);
+}
+
+void ProcessFreezer::Release(const ProcessKey& process)
+{
+    (void)m_threads.Release(process);
 }
 
 } // namespace qb

@@ -4,6 +4,7 @@
 #include "platform/desktop_processes.h"
 #include "platform/echo_service.h"
 #include "platform/file_info_source.h"
+#include "platform/input_grabs.h"
 #include "platform/interface_table_source.h"
 #include "platform/name_resolver.h"
 #include "platform/process_source.h"
@@ -24,6 +25,7 @@ struct Platform {
     std::unique_ptr<InterfaceTableSource> interfaces;
     std::unique_ptr<Connectivity> connectivity;
     std::unique_ptr<DesktopProcesses> desktop;
+    std::unique_ptr<InputGrabs> grabs;
     std::unique_ptr<EchoService> echo;
     std::shared_ptr<NameResolver> resolver; // shared with the look-up threads
 };

@@ -46,7 +46,7 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
     : QWidget(parent), m_platform(platform), m_settings(settings), m_deletions(*platform.tcpTable),
       m_table(m_deletions), m_resolver(m_table, *platform.processes), m_freezer(*platform.threads),
       m_rules(std::make_unique<RuleStore>(settings, MessageBoxRuleDialogs(this))),
-      m_access(*m_rules, m_table, m_freezer, *platform.desktop),
+      m_access(*m_rules, m_table, m_freezer, *platform.desktop, *platform.grabs),
       m_lookup(std::make_unique<ThreadedHostLookup>(platform.resolver)),
       m_icons(QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)),
       m_ipHelper(*platform.interfaces),

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -56,14 +57,13 @@ bool SendShowRequest(const QByteArray& path)
 
 } // namespace
 
-QString SingleInstance::DefaultFolder()
+QString SingleInstance::DefaultFolder(const QString& fallback)
 {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && IsPrivateFolder(runtime))
-        return QFile::decodeName(runtime);
-    const QByteArray own = "/tmp/quillbrook-" + QByteArray::number(::geteuid());
-    ::mkdir(own.constData(), 0700); // fails harmlessly when it exists; checked below
-    return IsPrivateFolder(own) ? QFile::decodeName(own) : QString();
+    for (const QByteArray& folder : {qgetenv("XDG_RUNTIME_DIR"), QFile::encodeName(fallback)}) {
+        if (!folder.isEmpty() && IsPrivateFolder(folder) && ::access(folder.constData(), W_OK | X_OK) == 0)
+            return QFile::decodeName(folder);
+    }
+    return {};
 }
 
 SingleInstance::SingleInstance(QString folder, QString name)
@@ -97,7 +97,7 @@ InstanceRole SingleInstance::Claim()
 {
     if (m_role)
         return *m_role;
-    m_role = InstanceRole::Primary;
+    m_role = InstanceRole::Unguarded;
     if (m_folder.isEmpty() || !IsPrivateFolder(QFile::encodeName(m_folder)))
         return *m_role;
     m_lockFd =
@@ -105,7 +105,13 @@ InstanceRole SingleInstance::Claim()
     if (m_lockFd < 0)
         return *m_role;
     if (::flock(m_lockFd, LOCK_EX | LOCK_NB) == 0) {
+        m_role = InstanceRole::Primary;
         Listen();
+        return *m_role;
+    }
+    if (errno != EWOULDBLOCK) {
+        ::close(m_lockFd);
+        m_lockFd = -1;
         return *m_role;
     }
     ::close(m_lockFd);

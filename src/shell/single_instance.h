@@ -15,6 +15,7 @@ namespace qb {
 enum class InstanceRole {
     Primary,   // this process is the one instance; ShowRequested() reports later starts
     Secondary, // another instance runs; it was asked to show its main window
+    Unguarded, // no lock can be taken: the program must not run, or two could release each other's work
 };
 
 // Lock and socket live in `folder`, which must belong to the user and be closed to others. Destroying
@@ -22,18 +23,19 @@ enum class InstanceRole {
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // $XDG_RUNTIME_DIR when it is set and private, else /tmp/quillbrook-<uid>, created with mode 0700.
-    // Empty when neither can be used safely.
-    static QString DefaultFolder();
+    // $XDG_RUNTIME_DIR when it is set, private and writable, else `fallback` (the private state folder)
+    // when it is; empty when neither is. A folder in /tmp is never used: another user could take its name.
+    static QString DefaultFolder(const QString& fallback);
 
-    explicit SingleInstance(QString folder = DefaultFolder(), QString name = QStringLiteral("quillbrook"));
+    explicit SingleInstance(QString folder, QString name = QStringLiteral("quillbrook"));
     ~SingleInstance() override;
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // Decides the role once; later calls return the same. Primary also when the folder is unusable (no
-    // folder, not private, no lock possible): a program that cannot check still runs. A secondary whose
-    // request cannot be delivered within about two seconds still reports Secondary.
+    // Decides the role once; later calls return the same. Unguarded when the folder is unusable (no
+    // folder, not private, no lock possible). A primary whose socket cannot be made (a path too long)
+    // still holds the lock. A secondary whose request cannot be delivered within about two seconds still
+    // reports Secondary.
     [[nodiscard]] InstanceRole Claim();
 
     QString SocketPath() const;

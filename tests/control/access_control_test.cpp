@@ -1,4 +1,5 @@
 #include "control/control_world.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -47,16 +48,39 @@ INSTANTIATE_TEST_SUITE_P(BothFirewallStates, DecisionTableTest,
                                            DecisionCase{Rule::None, true, false, 0, true},
                                            DecisionCase{Rule::None, false, false, 0, true}));
 
-TEST_F(AccessControlTest, TheDesktopsProcessesAndOwnerlessConnectionsArePromptedButNeverFrozen)
+TEST_F(AccessControlTest, EveryProcessOfAPendingProgramIsHeldSaveTheDesktopsStaleOwnersAndOwnerlessOnes)
 {
-    desktop.pids = {7, 100};
+    desktop.pids = {7};
+    // The table's owner of slot 3 no longer holds its socket; another process does.
+    threads.movedSockets = {{Connect(3, 300, "93.184.216.34", 80, 40003), 301}};
+    threads.startOf[301] = 1;
     Connect(0, 100);
-    Connect(1, 0);
-    EXPECT_FALSE(access.CheckPrograms("/usr/bin/Xorg", 0));
-    access.CheckPrograms("/usr/bin/ghost", 1);
+    Connect(1, 200);
+    Connect(2, 7);
+    Connect(4, 0);
+    for (const int slot : {0, 1, 2, 3, 4, 1, 0})
+        EXPECT_FALSE(access.CheckPrograms("/usr/bin/curl", static_cast<int16_t>(slot)));
+    EXPECT_EQ(opened, (decltype(opened){{"/usr/bin/curl", 0}}));
+    EXPECT_EQ(threads.holds, (std::map<ProcessKey, int>{{{100, 1100}, 1}, {{200, 1200}, 1}}));
+
+    access.EndPending("/usr/bin/curl");
+    EXPECT_TRUE(threads.holds == (std::map<ProcessKey, int>{{{100, 1100}, 0}, {{200, 1200}, 0}}));
+}
+
+TEST_F(AccessControlTest, WhileAGrabIsActiveThePromptOpensAndTheFreezeWaitsForItsEndUnlessAnsweredFirst)
+{
+    grabs.state = GrabState::Grabbed;
+    Connect(0, 100);
+    Connect(1, 200);
+    access.CheckPrograms("/usr/bin/curl", 0);
+    access.CheckPrograms("/usr/bin/wget", 1);
     EXPECT_EQ(opened.size(), 2u);
-    EXPECT_EQ(SuspendCount(100), 0);
-    EXPECT_EQ(SuspendCount(0), 0);
+    test::RunEvents(std::chrono::milliseconds(3 * AccessControl::kGrabRetryMs));
+    EXPECT_FALSE(Frozen(100) || Frozen(200));
+    access.EndPending("/usr/bin/wget");
+    grabs.state = GrabState::Free;
+    EXPECT_TRUE(test::WaitUntil([&] { return Frozen(100); }, std::chrono::seconds(5)));
+    EXPECT_FALSE(Frozen(200));
 }
 
 TEST_F(AccessControlTest, AnIndexOutsideTheSlotsDecidesNothingWhileRuleZeroCountsLikeAnyOther)
@@ -74,11 +98,12 @@ TEST_F(AccessControlTest, AnIndexOutsideTheSlotsDecidesNothingWhileRuleZeroCount
     EXPECT_EQ(rules->Rule(0).Blocks, 1);
 }
 
-TEST_F(AccessControlTest, EachUnknownPathIsPendingByteForByteInTheOrderSeenUntilItsOwnProcessIsReleasedOnce)
+TEST_F(AccessControlTest, EachUnknownPathIsPendingByteForByteInTheOrderSeenUntilItEndsOnce)
 {
     Connect(0, 100);
     Connect(1, 200);
     Connect(2, 300);
+    freezer.FreezeProcess(100); // someone else's hold, which no end of a prompt may take
     access.CheckPrograms("/a", 0);
     access.CheckPrograms("/A", 1); // another file on Linux: its own prompt
     access.CheckPrograms("/a", 0); // already pending: neither prompted nor frozen again
@@ -87,17 +112,13 @@ TEST_F(AccessControlTest, EachUnknownPathIsPendingByteForByteInTheOrderSeenUntil
     EXPECT_FALSE(access.IsPending(joined));
     access.CheckPrograms(joined, 2);
     EXPECT_EQ(opened.size(), 3u);
-    access.EndPending(joined, 300);
+    access.EndPending(joined);
     EXPECT_EQ(access.CurrentProcessing(), QString("\x01/a\x01\x01/A\x01"));
     EXPECT_EQ((std::vector{Frozen(100), Frozen(200), Frozen(300)}), (std::vector{true, true, false}));
-
-    access.EndPending("/a", 999); // not the process frozen for it
-    EXPECT_FALSE(access.IsPending("/a"));
-    access.CheckPrograms("/a", 0);
-    EXPECT_EQ(SuspendCount(100), 2);
-    access.EndPending("/a", 100);
-    access.EndPending("/a", 100);
-    EXPECT_EQ(SuspendCount(100), 1);
+    EXPECT_EQ(threads.HoldsOn(100), 2);
+    access.EndPending("/a");
+    access.EndPending("/a");
+    EXPECT_EQ(threads.HoldsOn(100), 1);
 }
 
 TEST_F(AccessControlTest, TheStatusDisplayShowsBothSwitchesAndRedrawsOnlyOnAChange)
@@ -112,26 +133,33 @@ TEST_F(AccessControlTest, TheStatusDisplayShowsBothSwitchesAndRedrawsOnlyOnAChan
 }
 
 // Leaving its own process and ended ones alone is pinned against the kernel by the integration tests.
-TEST_F(AccessControlTest, FreezingSuspendsEveryThreadOfTheProcessAndNoOtherAndCountsFreezes)
+TEST_F(AccessControlTest, HoldsAreCountedPerProcessAndEndWithItSoReusedPidsAndThreadIdsFindNoStaleCount)
 {
-    threads.threadsOf[100] = {100, 101, 102};
-    threads.foreignThreads = {{900, 9}};
+    Connect(0, 100);
+    threads.threadOf[101] = 100;
     freezer.ReleaseProcess(100); // a stray release banks no resume
     freezer.FreezeProcess(100);
-    freezer.FreezeProcess(100);
-    EXPECT_EQ(threads.suspendCount[101], 2);
-    EXPECT_EQ(threads.suspendCount[900], 0);
-    freezer.ReleaseProcess(100);
-    EXPECT_FALSE(threads.Running(100));
-    freezer.ReleaseProcess(100);
-    EXPECT_TRUE(threads.Running(100));
+    freezer.SuspendThreadById(101); // the thread's process: a second hold
+    EXPECT_EQ(threads.HoldsOn(100), 2);
+    freezer.ResumeThreadById(101);
+    std::vector<ThreadEntry> list;
+    EXPECT_EQ(freezer.SnapshotThreads(list, 100), 1); // the index of the last thread
+    // The thread ends and its id comes back in another process: resuming it reaches no count.
+    threads.threadOf[101] = threads.startOf[200] = 200;
+    freezer.ResumeThreadById(101);
+    EXPECT_EQ(threads.HoldsOn(100), 1);
 
-    std::vector<ThreadEntry> list = {{1, 1}, {2, 2}};
-    threads.foreignThreads.clear();
-    EXPECT_EQ(freezer.SnapshotThreads(list, 4242), -1); // an empty listing leaves one empty entry
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].threadId, 0u);
-    EXPECT_EQ(freezer.SnapshotThreads(list, 100), 2); // the index of the last thread
+    // The frozen program is pending; its process exits and a new one of it takes the same pid.
+    access.CheckPrograms("/a", 0);
+    threads.startOf[100] = 9;
+    EXPECT_FALSE(Frozen(100));
+    access.CheckPrograms("/a", 0);
+    EXPECT_TRUE(Frozen(100));
+    access.EndPending("/a");
+    EXPECT_FALSE(Frozen(100));
+    threads.startOf.erase(100);
+    // An empty listing leaves one empty entry.
+    EXPECT_TRUE(freezer.SnapshotThreads(list, 100) == -1 && list.size() == 1u);
 }
 
 } // namespace

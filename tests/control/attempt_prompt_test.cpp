@@ -85,15 +85,44 @@ INSTANTIATE_TEST_SUITE_P(
                       OkCase{1, true, false, std::nullopt}, OkCase{2, true, true, QString("0")},
                       OkCase{3, true, false, QString("1")}, OkCase{3, false, false, std::nullopt}));
 
-TEST_F(AttemptPromptTest, AllowOnceIsForgottenSoTheNextSightingAsksAgain)
+TEST_F(AttemptPromptTest, OnceOnlyAnswersHoldForTheProcessesAskedAboutThroughChurnUntilEachExits)
 {
-    Choose(Curl(), 1);
-    EXPECT_FALSE(access.CheckPrograms("/usr/bin/curl", 4));
-    ASSERT_EQ(prompts.Prompts().size(), 2u);
-    // The first prompt's window going away afterwards must not release the second prompt's freeze.
+    int refreshes = 0;
+    access.RefreshList = [&] { ++refreshes; };
+    Connect(0, 100);
+    Connect(1, 101);
+    access.CheckPrograms("/usr/bin/curl", 0);
+    access.CheckPrograms("/usr/bin/curl", 1); // a second process of the pending program, held as well
+    EXPECT_TRUE(Frozen(100) && Frozen(101));
+    Choose(prompts.Latest(), 1); // "Allow program"
+    Connect(2, 200, "8.8.8.8", 53);
+    access.CheckPrograms("/usr/bin/wget", 2);
+    Choose(prompts.Latest(), 0); // "Block program": its other connections go at once
+    EXPECT_EQ(refreshes, 1);
+    // Refreshes in which the slots shift and the processes open new connections.
+    const uint32_t pids[] = {100, 101, 200};
+    for (int refresh = 0; refresh < 4; ++refresh) {
+        for (int16_t slot = 0; slot < 3; ++slot) {
+            const uint32_t pid = pids[(slot + refresh) % 3];
+            Connect(slot, pid, "93.184.216.34", 80, static_cast<uint16_t>(41000 + refresh * 3 + slot));
+            EXPECT_EQ(access.CheckPrograms(pid == 200 ? "/usr/bin/wget" : "/usr/bin/curl", slot), pid == 200);
+        }
+        access.RefreshFinished();
+    }
+    EXPECT_FALSE(Frozen(100) || Frozen(101) || Frozen(200));
+    access.SetFirewallEnabled(false);
+    EXPECT_FALSE(access.CheckPrograms("/usr/bin/wget", 2)); // blocked like a rule: not while disabled
+
+    // A new process under an answered pid, and an answered process now running another program, are
+    // asked anew; the old prompts going away does not release them.
+    threads.startOf[101] = 5;
+    access.CheckPrograms("/usr/bin/curl", 1);
+    access.CheckPrograms("/usr/bin/other", 0);
+    access.RefreshFinished();
     DeleteClosed();
-    EXPECT_TRUE(Frozen(100));
-    EXPECT_TRUE(access.IsPending("/usr/bin/curl"));
+    EXPECT_EQ(prompts.Prompts().size(), 2u);
+    EXPECT_TRUE(Frozen(101) && Frozen(100));
+    EXPECT_FALSE(access.CheckPrograms("/usr/bin/curl", 0)); // still allowed as curl
 }
 
 TEST_F(AttemptPromptTest, OkActsOnTheCopiedConnectionAfterTheSlotWasReusedAndTheCloseBoxOnlyReleases)

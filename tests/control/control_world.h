@@ -1,6 +1,6 @@
 #pragma once
 // Access control on the fake platform: a rule store in a private settings folder, the connection table,
-// counted thread suspension and the desktop's processes.
+// counted process holds, the desktop's processes and its grab state.
 #include "base/settings_store.h"
 #include "base/tcp_table.h"
 #include "control/access_control.h"
@@ -34,7 +34,7 @@ public:
                                               return answer;
                                           },
                                           [this](const QString& message) { told << message; }})),
-          model(*rules), table(source), freezer(threads), access(*rules, table, freezer, desktop)
+          model(*rules), table(source), freezer(threads), access(*rules, table, freezer, desktop, grabs)
     {
         rules->UpdatePrograms();
         access.OpenPrompt = [this](const std::string& path, int16_t index) {
@@ -42,8 +42,8 @@ public:
         };
     }
 
-    // Puts a connection of process `pid` (with one thread, pid * 10) into `slot`; the endpoints are in
-    // network order, as the table delivers them.
+    // Puts a connection of process `pid` (started at tick 1000 + pid unless already known) into `slot`;
+    // the endpoints are in network order, as the table delivers them.
     TcpEndpoints Connect(int slot, uint32_t pid, const char* remote = "93.184.216.34",
                          uint16_t remotePort = 80, uint16_t localPort = 40000)
     {
@@ -54,7 +54,7 @@ public:
         record.RemoteAddr = inet_addr(remote);
         record.RemotePort = htons(remotePort);
         record.State = std::string(1, '5'); // not from a literal: GCC 12 misreads that copy (-Wrestrict)
-        threads.threadsOf[pid] = {pid * 10};
+        threads.startOf.try_emplace(pid, 1000 + pid);
         return {record.LocalAddr, record.LocalPort, record.RemoteAddr, record.RemotePort};
     }
     void AddRule(const QString& path, int16_t status)
@@ -73,8 +73,7 @@ public:
                 shown.index(row, 2).data().toString()};
     }
     QStringList Row(int row) const { return RowOf(model, row); }
-    bool Frozen(uint32_t pid) const { return !threads.Running(pid); }
-    int SuspendCount(uint32_t pid) { return threads.suspendCount[pid * 10]; }
+    bool Frozen(uint32_t pid) { return threads.HoldsOn(pid) > 0; }
     // The value of `key` in the [Programs] section of the file itself, not of the store's memory.
     QString OnDisk(const QString& key) const
     {
@@ -104,6 +103,7 @@ public:
     FakeThreadControl threads;
     ProcessFreezer freezer;
     FakeDesktopProcesses desktop;
+    FakeInputGrabs grabs;
     AccessControl access;
     std::vector<std::pair<std::string, int16_t>> opened;
 };

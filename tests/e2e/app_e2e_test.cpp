@@ -29,14 +29,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-std::string Output(const std::string& command)
-{
-    QProcess shell;
-    shell.start("/bin/sh", {"-c", QString::fromStdString(command)});
-    shell.waitForFinished(30000);
-    return shell.readAllStandardOutput().toStdString();
-}
-
 // Accepts the bash child's connections as they come and notes when each one ends.
 struct Server {
     struct Connection {
@@ -86,7 +78,8 @@ protected:
     // The number of windows an xdotool search finds.
     long Count(const std::string& search) const
     {
-        return std::ranges::count(Output("DISPLAY=" + session.Display() + " xdotool search " + search), '\n');
+        return std::ranges::count(test::Output("DISPLAY=" + session.Display() + " xdotool search " + search),
+                                  '\n');
     }
     void Xdotool(const std::string& arguments)
     {

@@ -19,18 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string Output(const std::string& command)
-{
-    std::string text;
-    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            text += buffer;
-        ::pclose(pipe);
-    }
-    return text;
-}
-
 TEST(AppMinimizedTest, AfterTheSplashOnlyTheTrayIconIsShownInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
@@ -51,13 +39,14 @@ TEST(AppMinimizedTest, AfterTheSplashOnlyTheTrayIconIsShownInNamespace)
     const std::string pid = std::to_string(app.processId());
 
     ASSERT_TRUE(
-        test::WaitUntil([&] { return !Output(display + "--name '^Personal Firewall$'").empty(); }, 15s))
+        test::WaitUntil([&] { return !test::Output(display + "--name '^Personal Firewall$'").empty(); }, 15s))
         << "no splash";
     ASSERT_TRUE(
-        test::WaitUntil([&] { return Output(display + "--name '^Personal Firewall$'").empty(); }, 30s))
+        test::WaitUntil([&] { return test::Output(display + "--name '^Personal Firewall$'").empty(); }, 30s))
         << "the splash stays";
-    EXPECT_EQ(Output(display + "--name '^Quillbrook Personal Firewall$'"), "") << "the main window is shown";
-    EXPECT_NE(Output(display + "--pid " + pid), "") << "no tray icon";
+    EXPECT_EQ(test::Output(display + "--name '^Quillbrook Personal Firewall$'"), "")
+        << "the main window is shown";
+    EXPECT_NE(test::Output(display + "--pid " + pid), "") << "no tray icon";
 
     ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
     EXPECT_TRUE(app.waitForFinished(10000));

@@ -13,6 +13,15 @@
 
 namespace qb::test {
 
+// The standard output of a shell command line.
+inline std::string Output(const std::string& command)
+{
+    QProcess shell;
+    shell.start("/bin/sh", {"-c", QString::fromStdString(command)});
+    shell.waitForFinished(30000);
+    return shell.readAllStandardOutput().toStdString();
+}
+
 // Stores rule 0 "allow" for this test binary under `home`; false when it cannot be written.
 inline bool AllowThisTestBinary(const QTemporaryDir& home)
 {

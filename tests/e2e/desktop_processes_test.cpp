@@ -33,21 +33,19 @@ TEST(DesktopProcessesTest, TheDisplayServerWindowManagerAndTrayHostAreFoundInNam
         EXPECT_TRUE(found(pid)) << pid;
 }
 
-TEST(DesktopProcessesTest, WithoutADisplayOnlyItsOwnProcessIsKnown)
+TEST(DesktopProcessesTest, WithoutADisplayOnlyItsOwnProcessesAreKnownAndOnlyLocalDisplaysHaveASocket)
 {
-    EXPECT_EQ(LinuxDesktopProcesses("", "").Pids(), std::vector<uint32_t>{static_cast<uint32_t>(::getpid())});
-    EXPECT_EQ(LinuxDesktopProcesses("otherhost:0", "/nonexistent/wayland-0").Pids().front(),
-              static_cast<uint32_t>(::getpid()));
-}
-
-TEST(DesktopProcessesTest, OnlyLocalDisplaysHaveASocket)
-{
-    EXPECT_EQ(LocalDisplaySocket(":0"), "/tmp/.X11-unix/X0");
-    EXPECT_EQ(LocalDisplaySocket(":12.1"), "/tmp/.X11-unix/X12");
-    EXPECT_EQ(LocalDisplaySocket("unix:3"), "/tmp/.X11-unix/X3");
-    EXPECT_EQ(LocalDisplaySocket("host:0"), "");
-    EXPECT_EQ(LocalDisplaySocket(":x"), "");
-    EXPECT_EQ(LocalDisplaySocket(""), "");
+    const auto self = static_cast<uint32_t>(::getpid());
+    EXPECT_EQ(LinuxDesktopProcesses("", "", {42}).Pids(),
+              (std::vector<uint32_t>{self, 42})); // and its helper
+    EXPECT_EQ(LinuxDesktopProcesses("otherhost:0", "/nonexistent/wayland-0").Pids().front(), self);
+    for (const auto& [display, socket] : {std::pair{":0", "/tmp/.X11-unix/X0"},
+                                          {":12.1", "/tmp/.X11-unix/X12"},
+                                          {"unix:3", "/tmp/.X11-unix/X3"},
+                                          {"host:0", ""},
+                                          {":x", ""},
+                                          {"", ""}})
+        EXPECT_EQ(LocalDisplaySocket(display), socket) << display;
 }
 
 } // namespace

@@ -31,6 +31,7 @@ struct FakePlatform {
     FakeFileInfo* files = Fill<FakeFileInfo>(platform.files);
     FakeProcessTerminator* terminator = Fill<FakeProcessTerminator>(platform.terminator);
     FakeDesktopProcesses* desktop = Fill<FakeDesktopProcesses>(platform.desktop);
+    FakeInputGrabs* grabs = Fill<FakeInputGrabs>(platform.grabs);
     FakeEchoService* echo = Fill<FakeEchoService>(platform.echo);
     FakeNameResolver* resolver = Fill<FakeNameResolver>(platform.resolver);
 };

@@ -1,107 +1,191 @@
-// Freezing real processes with SIGSTOP and SIGCONT, and the record that lets a new run release what a
-// crashed one left frozen.
-#include "control/process_freezer.h"
+// Holding real processes with SIGSTOP and SIGCONT, and every way out that continues them: the
+// destructor, a fatal signal, exit(), SIGKILL (through the guardian) and a later run's record.
+#include "integration/loopback.h"
+#include "platform/linux/freeze_guardian.h"
 #include "platform/linux/thread_control_linux.h"
 #include "support/net_namespace.h"
+#include "support/temp_home.h"
 
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <fstream>
-#include <thread>
 
 namespace qb {
 namespace {
 
-[[noreturn]] void SleepInShortSteps()
-{
-    for (;;)
-        ::usleep(10000);
-}
+using linux_os::LinuxThreadControl;
 
-// A child with a second thread, both sleeping in short steps so that the child is 'S' while it runs.
+// A child sleeping in short steps, so that it is 'S' while it runs.
 std::unique_ptr<test::ChildProcess> StartSleeper()
 {
     return std::make_unique<test::ChildProcess>([] {
-        std::thread(SleepInShortSteps).detach();
-        SleepInShortSteps();
+        for (;;)
+            ::usleep(10000);
     });
 }
 
-TEST(FreezingIntegrationTest, FreezesAreCountedAndDestroyingTheControlReleasesWhatItFrozeInNamespace)
+ProcessKey KeyOf(const test::ChildProcess& child)
+{
+    const auto pid = static_cast<uint32_t>(child.Pid());
+    return {pid, linux_os::ProcessStartTime("/proc", pid).value_or(0)};
+}
+
+std::string ReadAll(const std::string& path)
+{
+    return test::TempHome::ReadAll(QString::fromStdString(path)).toStdString();
+}
+
+class FreezingIntegrationTest : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    const std::string stateFile = folder.filePath("frozen").toStdString();
+    std::unique_ptr<test::ChildProcess> child = StartSleeper();
+    std::unique_ptr<test::ChildProcess> other = StartSleeper();
+};
+
+TEST_F(FreezingIntegrationTest, HoldsAreCountedPerProcessEndWithItAndAreReleasedByTheDestructorInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
-    auto child = StartSleeper();
-    const auto pid = static_cast<uint32_t>(child->Pid());
+    const ProcessKey key = KeyOf(*child);
+    const ProcessKey doomed = KeyOf(*other);
     {
-        linux_os::LinuxThreadControl threads;
-        ProcessFreezer freezer(threads);
-        // Wait for the second thread, so that the count is kept for both.
-        ASSERT_TRUE(test::PollUntil(
-            [&] { return threads.ListThreads(pid).value_or(std::vector<ThreadEntry>{}).size() == 2; },
-            10000));
-        freezer.FreezeProcess(pid);
+        LinuxThreadControl threads("/proc", stateFile);
+        EXPECT_FALSE(threads.Hold(*threads.ProcessOf(static_cast<uint32_t>(::getpid()))));
+        EXPECT_FALSE(threads.Release(key)); // a stray release banks no resume
+        ASSERT_TRUE(threads.Hold(key) && threads.Hold(key));
         EXPECT_TRUE(child->WaitForState('T', 10000));
-        freezer.FreezeProcess(pid);
-        freezer.ReleaseProcess(pid);
+        threads.Release(key);
         EXPECT_FALSE(child->WaitForState('S', 200)) << "continued";
-        freezer.ReleaseProcess(pid);
+        threads.Release(key);
         EXPECT_TRUE(child->WaitForState('S', 10000));
-        freezer.ReleaseProcess(pid); // one release too many changes nothing
-        freezer.FreezeProcess(pid);
-        EXPECT_TRUE(child->WaitForState('T', 10000));
-        freezer.FreezeProcess(pid);
+        // A held process killed by the user takes its record with it; its key stops nothing more.
+        ASSERT_TRUE(threads.Hold(doomed) && threads.Hold(key));
+        other->Kill();
+        EXPECT_EQ(threads.HeldProcesses(), std::vector{key});
+        EXPECT_FALSE(threads.Holds(doomed) > 0 || threads.Hold(doomed));
+        EXPECT_EQ(ReadAll(stateFile), "boot " + linux_os::BootId("/proc") + "\n" + std::to_string(key.pid) +
+                                          " " + std::to_string(key.startTime) + "\n");
     }
     EXPECT_TRUE(child->WaitForState('S', 10000));
 }
 
-TEST(FreezingIntegrationTest, OwnProcessAndEndedProcessesAreLeftAloneInNamespace)
+TEST_F(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunOfThisBootLeftFrozenButNotAReusedPidInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
-    linux_os::LinuxThreadControl threads;
-    ProcessFreezer freezer(threads);
-    freezer.FreezeProcess(static_cast<uint32_t>(::getpid()));
-    EXPECT_TRUE(threads.FrozenProcesses().empty());
-
-    auto child = StartSleeper();
-    const auto pid = static_cast<uint32_t>(child->Pid());
-    child->Kill();
-    freezer.FreezeProcess(pid);
-    freezer.ReleaseProcess(pid);
-    EXPECT_TRUE(threads.FrozenProcesses().empty());
-}
-
-TEST(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunLeftFrozenButNotAReusedPidInNamespace)
-{
-    QB_REQUIRE_FRESH_NAMESPACE();
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    const std::string stateFile = folder.filePath("frozen").toStdString();
-    auto frozen = StartSleeper();
-    auto other = StartSleeper();
     ASSERT_TRUE(other->WaitForState('S', 10000));
-
-    // The crashed run: it stops a child and never gets to release it before the next run starts.
-    linux_os::LinuxThreadControl crashed("/proc", stateFile);
-    ProcessFreezer(crashed).FreezeProcess(static_cast<uint32_t>(frozen->Pid()));
-    ASSERT_TRUE(frozen->WaitForState('T', 10000));
-    // A record whose start time is not that of the process now holding its pid, which someone else stopped.
-    ::kill(other->Pid(), SIGSTOP);
-    ASSERT_TRUE(other->WaitForState('T', 10000));
-    const auto startTime = linux_os::ProcessStartTime("/proc", static_cast<uint32_t>(other->Pid()));
-    ASSERT_TRUE(startTime.has_value());
-    std::ofstream(stateFile, std::ios::app) << other->Pid() << ' ' << *startTime + 1 << '\n';
-
-    linux_os::LinuxThreadControl next("/proc", stateFile);
-    EXPECT_EQ(next.ReleaseStale(), 1);
-    EXPECT_TRUE(frozen->WaitForState('S', 10000));
+    ::kill(other->Pid(), SIGSTOP); // stopped by someone else
+    const ProcessKey stopped = KeyOf(*other);
+    // A record of another boot, and one whose start time is not that of the process under its pid.
+    for (const auto& [boot, start] : {std::pair{std::string("another-boot"), stopped.startTime},
+                                      {linux_os::BootId("/proc"), stopped.startTime + 1}}) {
+        std::ofstream(stateFile) << "boot " << boot << '\n' << stopped.pid << ' ' << start << '\n';
+        EXPECT_EQ(LinuxThreadControl("/proc", stateFile).ReleaseStale(), 0);
+    }
     EXPECT_FALSE(other->WaitForState('S', 200)) << "continued";
+
+    // The crashed run: killed while it holds a child, with no guardian to continue it.
+    const ProcessKey held = KeyOf(*child);
+    test::ChildProcess crashed([&] {
+        LinuxThreadControl threads("/proc", stateFile);
+        if (threads.Hold(held))
+            ::pause();
+    });
+    ASSERT_TRUE(child->WaitForState('T', 10000));
+    crashed.Kill();
+    LinuxThreadControl next("/proc", stateFile);
+    EXPECT_EQ(next.ReleaseStale(), 1);
+    EXPECT_TRUE(child->WaitForState('S', 10000));
     EXPECT_EQ(next.ReleaseStale(), 0); // the record is emptied once used
 }
+
+TEST_F(FreezingIntegrationTest, TheHolderOfAConnectionIsTheProcessWhoseDescriptorsHoldItInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    uint16_t port = 0, childPort = 0;
+    const UniqueFd listener(test::Listen(port));
+    UniqueFd client(test::Connect(port, &childPort));
+    const UniqueFd accepted(test::Accept(listener.Get()));
+    test::ChildProcess holder([] { ::pause(); });
+    client.Reset(); // only the child holds the client's end now
+    const TcpEndpoints connection{htonl(INADDR_LOOPBACK), htons(childPort), htonl(INADDR_LOOPBACK),
+                                  htons(port)};
+    LinuxThreadControl threads;
+    const ProcessKey expected = KeyOf(holder);
+    EXPECT_EQ(threads.HolderOf(connection, expected.pid), expected);
+    EXPECT_EQ(threads.HolderOf(connection, static_cast<uint32_t>(::getpid())), expected); // found afresh
+    EXPECT_EQ(threads.HolderOf({connection.localAddr, connection.localPort, 0, 0}, expected.pid),
+              std::nullopt);
+}
+
+// How the part of the program that holds processes ends while it holds one; only SIGKILL needs the
+// guardian, so the others show the in-process handlers.
+enum class WayOut { Segv, Abort, Exit, Kill };
+
+class WayOutTest : public ::testing::TestWithParam<WayOut> {};
+
+TEST_P(WayOutTest, AHeldProgramIsContinuedWithinOneSecondWhateverEndsTheFreezingProcessInNamespace)
+{
+    QB_REQUIRE_FRESH_NAMESPACE();
+    auto target = StartSleeper();
+    const ProcessKey key = KeyOf(*target);
+    int command[2];
+    ASSERT_EQ(::pipe(command), 0);
+    const WayOut way = GetParam();
+    test::ChildProcess firewall([&] {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const auto guardian = way == WayOut::Kill ? linux_os::FreezeGuardian::Start() : nullptr;
+        LinuxThreadControl threads("/proc", "", guardian.get());
+        char byte = 0;
+        if (threads.Hold(key) && ::read(command[0], &byte, 1) == 1)
+            std::exit(1);
+        ::pause();
+    });
+    ASSERT_TRUE(target->WaitForState('T', 10000));
+    const std::string guardian = ReadAll("/proc/" + std::to_string(firewall.Pid()) + "/task/" +
+                                         std::to_string(firewall.Pid()) + "/children");
+    if (way == WayOut::Kill) {
+        EXPECT_NE(ReadAll("/proc/" + std::to_string(std::stoi(guardian)) + "/status")
+                      .find("CapEff:\t0000000000000000\n"),
+                  std::string::npos)
+            << "the guardian keeps a privilege";
+    }
+
+    const auto start = std::chrono::steady_clock::now();
+    const int kSignalOf[] = {SIGSEGV, SIGABRT, 0, SIGKILL};
+    if (way == WayOut::Exit)
+        ASSERT_EQ(::write(command[1], "x", 1), 1);
+    else
+        ::kill(firewall.Pid(), kSignalOf[static_cast<int>(way)]);
+    ASSERT_TRUE(target->WaitForState('S', 10000)) << "left frozen";
+    const auto took =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    std::printf("released %lld ms after the way out\n", static_cast<long long>(took.count()));
+    EXPECT_LT(took, std::chrono::seconds(1));
+    ASSERT_TRUE(test::PollUntil([&] { return !firewall.Alive(); }, 10000));
+    // Exit says 1; a signal takes its course after the release.
+    const int status = firewall.Status();
+    EXPECT_TRUE(way == WayOut::Exit
+                    ? WIFEXITED(status) && WEXITSTATUS(status) == 1
+                    : WIFSIGNALED(status) && WTERMSIG(status) == kSignalOf[static_cast<int>(way)]);
+    if (way == WayOut::Kill) { // the guardian is gone with the program
+        EXPECT_TRUE(test::PollUntil([&] { return test::ProcessState(std::stoi(guardian)) != 'S'; }, 10000));
+    }
+    for (const int end : command)
+        ::close(end);
+}
+
+INSTANTIATE_TEST_SUITE_P(SegvAbortExitKill, WayOutTest,
+                         ::testing::Values(WayOut::Segv, WayOut::Abort, WayOut::Exit, WayOut::Kill));
 
 } // namespace
 } // namespace qb

@@ -1,7 +1,9 @@
 // The main window on the real platform inside a private network namespace: a child's connection reaches
-// the Monitoring list under its program's name, and a blocked program's connection is reset by the polls
-// while the listener it reached keeps working.
+// the Monitoring list under its program's name, every process of an unknown program is held until its
+// prompt is answered, and a blocked program's connection is reset by the polls while the listener it
+// reached keeps working.
 #include "base/settings_store.h"
+#include "control/prompt_list_window.h"
 #include "control/rule_store.h"
 #include "integration/loopback.h"
 #include "monitor/monitoring_page.h"
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -115,6 +118,25 @@ TEST_F(FrmMainInNamespaceTest, AChildsConnectionIsListedUnderItsProgramsNameInNa
     EXPECT_FALSE(PeerGone(accepted));
     EXPECT_NE(bash->State(), 'T');
     ::close(accepted);
+}
+
+TEST_F(FrmMainInNamespaceTest,
+       TwoProcessesOfOneUnknownProgramAreHeldUntilTheAnswerAndAllowedOnceAfterInNamespace)
+{
+    window->LoadWindow();
+    std::optional<test::ChildProcess> first, second;
+    const UniqueFd accepted[] = {UniqueFd(ConnectBash(first)), UniqueFd(ConnectBash(second))};
+    ASSERT_TRUE(test::WaitUntil([&] { return first->State() == 'T' && second->State() == 'T'; },
+                                std::chrono::seconds(10)));
+    ASSERT_EQ(window->Prompts().Prompts().size(), 1u);
+    frmAttempt* prompt = window->Prompts().Latest();
+    prompt->ActionList()->setCurrentIndex(1); // "Allow program"
+    prompt->Ok();
+    EXPECT_TRUE(first->WaitForState('S', 10000) && second->WaitForState('S', 10000));
+    // Later polls still list both connections: neither process is frozen or asked about again.
+    test::RunEvents(std::chrono::milliseconds(1000));
+    EXPECT_TRUE(first->State() == 'S' && second->State() == 'S' && window->OpenPrompts() == 0);
+    EXPECT_FALSE(PeerGone(accepted[0].Get()) || PeerGone(accepted[1].Get()));
 }
 
 TEST_F(FrmMainInNamespaceTest, ABlockedProgramsConnectionIsResetWithinTwoPollsInNamespace)

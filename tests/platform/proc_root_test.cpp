@@ -25,10 +25,16 @@ protected:
         const fs::path folder = fs::path(root) / std::to_string(pid) / "fd";
         fs::create_directories(folder);
         fs::create_symlink(target, folder / std::to_string(fd));
+        Started(pid, 500 + pid);
+    }
+    void Started(uint32_t pid, uint64_t ticks)
+    {
+        std::ofstream(fs::path(root) / std::to_string(pid) / "stat")
+            << pid << " (p) S 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 " << ticks << " 1\n"; // field 22
     }
 };
 
-TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitAndAnUnownedInodeIsAskedAgainOnlyAfterTheRetryTime)
+TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitOrTheirPidIsReusedAndUnownedInodesWaitForTheRetryTime)
 {
     Fd(10, 0, "/dev/null");
     Fd(10, 3, "socket:[1001]");
@@ -50,6 +56,9 @@ TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitAndAnUnownedInodeIsAskedAgain
     EXPECT_EQ(owners.ScanCount(), 2);
     fs::remove_all(fs::path(root) / std::to_string(first));
     EXPECT_EQ(owners.Resolve({2002}), std::vector<uint32_t>{first == 20 ? 21u : 20u});
+    Started(10, 9999); // another process under pid 10: its owners are looked up again
+    EXPECT_EQ(owners.Resolve({1001}), std::vector<uint32_t>{10});
+    EXPECT_EQ(owners.ScanCount(), 4);
 }
 
 TEST_F(ProcRootTest, ExecutablePathsLoseTheDeletedMarkAndStartTimesAreReadEvenFromOddCommandNames)

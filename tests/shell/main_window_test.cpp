@@ -74,7 +74,7 @@ TEST_F(FrmMainTest, EachNavigationEntryShowsExactlyItsPageAndChoosingApplication
 TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProgram)
 {
     fake.processes->Add(40, "/usr/bin/curl");
-    fake.threads->threadsOf[40] = {40, 41};
+    fake.threads->startOf[40] = 4000;
     fake.tcp->rows = {Established(40, 4096), Established(40, 4097)};
     window->NotOnline(true);
 
@@ -82,11 +82,11 @@ TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProg
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->text(0), "curl (4096)");
     EXPECT_EQ(tips.back(), "Quillbrook Personal Firewall: Monitoring 2 connections");
-    EXPECT_FALSE(fake.threads->Running(40));
+    EXPECT_EQ(fake.threads->HoldsOn(40), 1);
     ASSERT_EQ(window->Prompts().Prompts().size(), 1u); // one prompt for both connections
 
     window.reset(); // the open prompt still releases its program
-    EXPECT_TRUE(fake.threads->Running(40));
+    EXPECT_EQ(fake.threads->HoldsOn(40), 0);
 }
 
 TEST_F(FrmMainTest, BlockAllTwiceRebuildsTwiceARefusedDeleteTurnsTheLightOffAndTheFirewallLabelToggles)

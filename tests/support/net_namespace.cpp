@@ -82,7 +82,7 @@ ChildProcess::ChildProcess(const std::function<void()>& body)
 
 bool ChildProcess::Alive()
 {
-    if (m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0)
+    if (m_pid > 0 && ::waitpid(m_pid, &m_status, WNOHANG) == 0)
         return true;
     m_pid = -1;
     return false;

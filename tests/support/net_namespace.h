@@ -41,11 +41,14 @@ public:
     }
     // True while the child has not exited; one that has is reaped and forgotten, so never signalled later.
     bool Alive();
+    // The wait status of a child Alive() found ended.
+    int Status() const { return m_status; }
     // Kills and reaps the child now.
     void Kill();
 
 private:
     pid_t m_pid = -1;
+    int m_status = 0;
 };
 
 // Runs a command line (through /bin/sh) inside the current namespace, output discarded; true when it

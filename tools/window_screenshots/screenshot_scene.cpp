@@ -76,7 +76,7 @@ void FillPlatform(test::FakePlatform& fake)
     for (const Program& program : kPrograms) {
         fake.processes->Add(program.pid, std::string(program.path));
         fake.processes->startTimes[program.pid] = started += 1'373;
-        fake.threads->threadsOf[program.pid] = {program.pid, program.pid + 1};
+        fake.threads->startOf[program.pid] = started;
         fake.files->files[program.path] = FileFacts{false, program.size};
         fake.files->versions[program.path] =
             FileVersion{static_cast<uint32_t>(program.version[0]) << 16 | program.version[1],

@@ -103,14 +103,16 @@ std::optional<uint32_t> SocketPeerPid(const std::string& path)
     return static_cast<uint32_t>(credentials.pid);
 }
 
-LinuxDesktopProcesses::LinuxDesktopProcesses(std::string display, std::string waylandSocket)
-    : m_display(std::move(display)), m_waylandSocket(std::move(waylandSocket))
+LinuxDesktopProcesses::LinuxDesktopProcesses(std::string display, std::string waylandSocket,
+                                             std::vector<uint32_t> helpers)
+    : m_display(std::move(display)), m_waylandSocket(std::move(waylandSocket)), m_helpers(std::move(helpers))
 {
 }
 
 std::vector<uint32_t> LinuxDesktopProcesses::Pids()
 {
     std::vector<uint32_t> pids{static_cast<uint32_t>(::getpid())};
+    pids.insert(pids.end(), m_helpers.begin(), m_helpers.end());
     const auto add = [&pids](std::optional<uint32_t> pid) {
         if (pid && *pid != 0)
             pids.push_back(*pid);

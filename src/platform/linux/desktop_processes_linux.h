@@ -14,13 +14,15 @@ namespace qb::linux_os {
 // each call (a window manager may be replaced); each call opens one short X connection.
 class LinuxDesktopProcesses final : public DesktopProcesses {
 public:
-    // `display` as in $DISPLAY, `waylandSocket` the full path of the Wayland socket (both may be empty).
-    LinuxDesktopProcesses(std::string display, std::string waylandSocket);
+    // `display` as in $DISPLAY, `waylandSocket` the full path of the Wayland socket (both may be empty);
+    // `helpers` are this program's own helper processes, listed with it.
+    LinuxDesktopProcesses(std::string display, std::string waylandSocket, std::vector<uint32_t> helpers = {});
     std::vector<uint32_t> Pids() override;
 
 private:
     std::string m_display;
     std::string m_waylandSocket;
+    std::vector<uint32_t> m_helpers;
 };
 
 // The pid at the other end of a local stream socket at `path` ('@' first: abstract); nullopt when

@@ -1,5 +1,6 @@
 #include "platform/linux/socket_owner_map.h"
 
+#include "platform/linux/process_identity.h"
 #include "platform/unique_fd.h"
 
 #include <dirent.h>
@@ -11,8 +12,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
 #include <unordered_set>
+#include <utility>
 
 namespace qb::linux_os {
 namespace {
@@ -45,25 +48,19 @@ bool ParseNumber(const char* text, uint32_t& value)
 
 SocketOwnerMap::SocketOwnerMap(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
 
-bool SocketOwnerMap::ProcessExists(uint32_t pid) const
-{
-    struct stat info;
-    return ::stat((m_procRoot + "/" + std::to_string(pid)).c_str(), &info) == 0;
-}
-
 std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inodes, Clock::time_point now)
 {
     std::unordered_set<uint32_t> current(inodes.begin(), inodes.end());
-    std::unordered_map<uint32_t, bool> alive;
+    std::unordered_map<uint32_t, std::optional<uint64_t>> startTimes; // of the process under each pid now
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         bool keep = current.count(it->first) != 0;
         if (keep && it->second.pid == 0)
             keep = now - it->second.seen < kRetryUnowned;
         if (keep && it->second.pid != 0) {
-            auto [found, added] = alive.try_emplace(it->second.pid, false);
+            auto [found, added] = startTimes.try_emplace(it->second.pid);
             if (added)
-                found->second = ProcessExists(it->second.pid);
-            keep = found->second;
+                found->second = ProcessStartTime(m_procRoot, it->second.pid);
+            keep = found->second.has_value() && found->second == it->second.startTime;
         }
         it = keep ? std::next(it) : m_entries.erase(it);
     }
@@ -125,6 +122,8 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
     if (!fds)
         return false; // exited, or another user's process
     const int fdsFd = ::dirfd(fds.get());
+    bool timed = false;
+    std::optional<uint64_t> startTime;
     while (const dirent* fd = ::readdir(fds.get())) {
         if (fd->d_name[0] == '.')
             continue;
@@ -138,7 +137,10 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
             continue;
         // The first holder found wins: a socket shared after fork is usually still the parent's.
         if (wanted.erase(inode) != 0) {
+            if (!std::exchange(timed, true))
+                startTime = ProcessStartTime(m_procRoot, pid);
             m_entries[inode].pid = pid;
+            m_entries[inode].startTime = startTime;
             if (wanted.empty())
                 return true;
         }

@@ -2,6 +2,7 @@
 // Maps socket inodes to the process that holds them, by scanning the fd links under /proc.
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -12,8 +13,9 @@ namespace qb::linux_os {
 // A scan reads one link per open file descriptor on the system (measured 20 ms for 5000 fds), so owners
 // are cached per inode and /proc is scanned only for inodes not seen before. Inodes nobody visible
 // holds (other users' processes, a socket between accept and its fd) are remembered as unowned and asked
-// again after kRetryUnowned. An owner that has exited is forgotten, so an inherited socket finds its
-// new holder. Not thread-safe.
+// again after kRetryUnowned. Each owner is kept with its start time: one that has exited, or whose pid a
+// newer process has taken, is forgotten, so an inherited socket finds its new holder and a reused pid is
+// never named as an owner. Not thread-safe.
 class SocketOwnerMap {
 public:
     using Clock = std::chrono::steady_clock;
@@ -31,11 +33,11 @@ private:
     struct Entry {
         uint32_t pid = 0;
         Clock::time_point seen;
+        std::optional<uint64_t> startTime;
     };
     void Scan(const std::vector<uint32_t>& inodes, Clock::time_point now);
     // Records the holders of `wanted` inodes among the process's descriptors; true once none is left.
     bool ScanProcess(int rootFd, uint32_t pid, std::unordered_set<uint32_t>& wanted);
-    bool ProcessExists(uint32_t pid) const;
 
     std::string m_procRoot;
     std::unordered_map<uint32_t, Entry> m_entries;

@@ -1,8 +1,14 @@
 #include "platform/linux/thread_control_linux.h"
 
-#include "platform/unique_fd.h"
+#include "platform/linux/emergency_release.h"
+#include "platform/linux/freeze_guardian.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -11,57 +17,41 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <memory>
-#include <sstream>
 
 namespace qb::linux_os {
 namespace {
 
-std::string ReadFile(const std::string& path)
+using DirPtr = std::unique_ptr<DIR, int (*)(DIR*)>;
+
+bool ParseNumber(const char* text, uint32_t& value)
 {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const char* end = text + std::strlen(text);
+    const auto [ptr, ec] = std::from_chars(text, end, value);
+    return ec == std::errc() && ptr == end && ptr != text;
+}
+
+// A pidfd for `process`, open only while the pid still names the process with that start time: once
+// open it can never reach a newer process under the same pid.
+UniqueFd OpenProcess(const std::string& procRoot, const ProcessKey& process)
+{
+    UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, process.pid, 0)));
+    if (pidfd.Valid() && ProcessStartTime(procRoot, process.pid) != process.startTime)
+        pidfd.Reset();
+    return pidfd;
+}
+
+bool Send(const UniqueFd& pidfd, int signal)
+{
+    return ::syscall(SYS_pidfd_send_signal, pidfd.Get(), signal, nullptr, 0) == 0;
 }
 
 } // namespace
 
-std::optional<uint64_t> ProcessStartTime(const std::string& procRoot, uint32_t pid)
+LinuxThreadControl::LinuxThreadControl(std::string procRoot, std::string stateFile, FreezeGuardian* guardian)
+    : m_procRoot(std::move(procRoot)), m_stateFile(std::move(stateFile)), m_bootId(BootId(m_procRoot)),
+      m_guardian(guardian)
 {
-    const std::string stat = ReadFile(procRoot + "/" + std::to_string(pid) + "/stat");
-    // The command name may hold spaces and parentheses: count fields after the last ')'.
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos)
-        return std::nullopt;
-    std::istringstream fields(stat.substr(close + 1));
-    std::string field;
-    for (int i = 3; i <= 22; ++i) {
-        if (!(fields >> field))
-            return std::nullopt;
-    }
-    uint64_t value = 0;
-    const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (ec != std::errc())
-        return std::nullopt;
-    return value;
-}
-
-std::optional<uint32_t> ThreadGroupOf(const std::string& procRoot, uint32_t threadId)
-{
-    std::istringstream status(ReadFile(procRoot + "/" + std::to_string(threadId) + "/status"));
-    std::string line;
-    while (std::getline(status, line)) {
-        uint32_t tgid = 0;
-        if (std::sscanf(line.c_str(), "Tgid: %u", &tgid) == 1)
-            return tgid;
-    }
-    return std::nullopt;
-}
-
-LinuxThreadControl::LinuxThreadControl(std::string procRoot, std::string stateFile)
-    : m_procRoot(std::move(procRoot)), m_stateFile(std::move(stateFile))
-{
+    EmergencyRelease::Install();
 }
 
 LinuxThreadControl::~LinuxThreadControl()
@@ -77,15 +67,13 @@ uint32_t LinuxThreadControl::SelfProcessId() const
 std::optional<std::vector<ThreadEntry>> LinuxThreadControl::ListThreads(uint32_t processId)
 {
     const std::string taskDir = m_procRoot + "/" + std::to_string(processId) + "/task";
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(taskDir.c_str()), ::closedir);
+    DirPtr dir(::opendir(taskDir.c_str()), ::closedir);
     if (!dir)
         return std::nullopt;
     std::vector<ThreadEntry> threads;
     while (const dirent* entry = ::readdir(dir.get())) {
         uint32_t tid = 0;
-        const char* end = entry->d_name + std::strlen(entry->d_name);
-        const auto [ptr, ec] = std::from_chars(entry->d_name, end, tid);
-        if (ec == std::errc() && ptr == end)
+        if (ParseNumber(entry->d_name, tid))
             threads.push_back({tid, processId});
     }
     if (threads.empty())
@@ -93,71 +81,145 @@ std::optional<std::vector<ThreadEntry>> LinuxThreadControl::ListThreads(uint32_t
     return threads;
 }
 
-bool LinuxThreadControl::Signal(uint32_t processId, uint64_t startTime, int signal) const
+std::optional<ProcessKey> LinuxThreadControl::ProcessOf(uint32_t id)
 {
-    // The pidfd pins the process: once it is open and the start time still matches, the signal cannot
-    // reach a newer process that reused the pid.
-    UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, processId, 0)));
-    if (!pidfd.Valid())
-        return false;
-    if (ProcessStartTime(m_procRoot, processId) != startTime)
-        return false;
-    return ::syscall(SYS_pidfd_send_signal, pidfd.Get(), signal, nullptr, 0) == 0;
+    const auto pid = ThreadGroupOf(m_procRoot, id);
+    const auto startTime = pid ? ProcessStartTime(m_procRoot, *pid) : std::nullopt;
+    if (!startTime)
+        return std::nullopt;
+    return ProcessKey{*pid, *startTime};
 }
 
-bool LinuxThreadControl::SuspendThread(uint32_t threadId)
+std::optional<ProcessKey> LinuxThreadControl::HolderOf(const TcpEndpoints& connection, uint32_t pid)
 {
-    const auto processId = ThreadGroupOf(m_procRoot, threadId);
-    if (!processId || *processId == SelfProcessId())
-        return false;
-    auto it = m_frozen.find(*processId);
-    if (it == m_frozen.end()) {
-        const auto startTime = ProcessStartTime(m_procRoot, *processId);
-        if (!startTime || !Signal(*processId, *startTime, SIGSTOP))
-            return false;
-        it = m_frozen.emplace(*processId, Frozen{*startTime, {}}).first;
+    const auto inode = ConnectionInode(connection);
+    if (!inode)
+        return std::nullopt;
+    // The descriptors looked at on both sides of the start time: the same process all along.
+    const auto holder = [&](uint32_t candidate) -> std::optional<ProcessKey> {
+        if (!HoldsSocket(m_procRoot, candidate, *inode))
+            return std::nullopt;
+        const auto startTime = ProcessStartTime(m_procRoot, candidate);
+        if (!startTime || !HoldsSocket(m_procRoot, candidate, *inode))
+            return std::nullopt;
+        return ProcessKey{candidate, *startTime};
+    };
+    if (pid != 0) {
+        if (auto same = holder(pid))
+            return same;
     }
-    ++it->second.threadCounts[threadId];
+    // The owner the table named has let the socket go or is gone: look for the one holding it now.
+    DirPtr processes(::opendir(m_procRoot.c_str()), ::closedir);
+    while (processes) {
+        const dirent* entry = ::readdir(processes.get());
+        if (entry == nullptr)
+            break;
+        uint32_t candidate = 0;
+        if (ParseNumber(entry->d_name, candidate) && candidate != pid) {
+            if (auto found = holder(candidate))
+                return found;
+        }
+    }
+    return std::nullopt;
+}
+
+void LinuxThreadControl::Sweep()
+{
+    const std::size_t before = m_records.size();
+    for (auto record = m_records.begin(); record != m_records.end();) {
+        pollfd exited{record->second.pidfd.Get(), POLLIN, 0};
+        record = ::poll(&exited, 1, 0) == 1 ? End(record, false) : std::next(record);
+    }
+    if (m_records.size() != before)
+        SaveState();
+}
+
+LinuxThreadControl::Records::iterator LinuxThreadControl::End(Records::iterator record, bool signal)
+{
+    Record& ending = record->second;
+    if (signal)
+        (void)Send(ending.pidfd, SIGCONT);
+    EmergencyRelease::Remove(ending.pidfd.Get());
+    if (m_guardian)
+        (void)m_guardian->Released(record->first); // a guardian gone can continue nothing anyway
+    if (ending.exitWatch) {
+        // It may be the notifier whose signal is running now.
+        ending.exitWatch->setEnabled(false);
+        ending.exitWatch.release()->deleteLater();
+    }
+    return m_records.erase(record);
+}
+
+bool LinuxThreadControl::Hold(const ProcessKey& process)
+{
+    Sweep();
+    if (process.pid == SelfProcessId() ||
+        (m_guardian && process.pid == static_cast<uint32_t>(m_guardian->Pid())))
+        return false;
+    if (const auto held = m_records.find(process); held != m_records.end()) {
+        ++held->second.holds;
+        return true;
+    }
+    UniqueFd pidfd = OpenProcess(m_procRoot, process);
+    if (!pidfd.Valid())
+        return false;
+    // Every way out must be able to continue the process before it is stopped.
+    if (!EmergencyRelease::Add(pidfd.Get()))
+        return false;
+    const bool guarded = !m_guardian || m_guardian->Held(process);
+    if (!guarded || !Send(pidfd, SIGSTOP)) {
+        if (guarded && m_guardian)
+            (void)m_guardian->Released(process);
+        EmergencyRelease::Remove(pidfd.Get());
+        return false;
+    }
+    Record& record = m_records[process];
+    record.holds = 1;
+    record.pidfd = std::move(pidfd);
+    if (QCoreApplication::instance() != nullptr) {
+        record.exitWatch = std::make_unique<QSocketNotifier>(record.pidfd.Get(), QSocketNotifier::Read);
+        QObject::connect(record.exitWatch.get(), &QSocketNotifier::activated, [this] { Sweep(); });
+    }
     SaveState();
     return true;
 }
 
-bool LinuxThreadControl::ResumeThread(uint32_t threadId)
+bool LinuxThreadControl::Release(const ProcessKey& process)
 {
-    for (auto process = m_frozen.begin(); process != m_frozen.end(); ++process) {
-        auto& counts = process->second.threadCounts;
-        const auto thread = counts.find(threadId);
-        if (thread == counts.end())
-            continue;
-        if (--thread->second == 0)
-            counts.erase(thread);
-        if (counts.empty()) {
-            // A process that has ended meanwhile needs no signal; its record goes all the same.
-            Signal(process->first, process->second.startTime, SIGCONT);
-            m_frozen.erase(process);
-        }
+    Sweep();
+    const auto record = m_records.find(process);
+    if (record == m_records.end())
+        return false;
+    if (--record->second.holds == 0) {
+        End(record, true);
         SaveState();
-        return true;
     }
-    return false;
+    return true;
+}
+
+int LinuxThreadControl::Holds(const ProcessKey& process)
+{
+    Sweep();
+    const auto record = m_records.find(process);
+    return record == m_records.end() ? 0 : record->second.holds;
 }
 
 void LinuxThreadControl::ReleaseAll()
 {
-    if (m_frozen.empty())
+    if (m_records.empty())
         return;
-    for (const auto& [processId, frozen] : m_frozen)
-        Signal(processId, frozen.startTime, SIGCONT);
-    m_frozen.clear();
+    for (auto record = m_records.begin(); record != m_records.end();)
+        record = End(record, true);
     SaveState();
 }
 
-std::vector<uint32_t> LinuxThreadControl::FrozenProcesses() const
+std::vector<ProcessKey> LinuxThreadControl::HeldProcesses()
 {
-    std::vector<uint32_t> pids;
-    for (const auto& entry : m_frozen)
-        pids.push_back(entry.first);
-    return pids;
+    Sweep();
+    std::vector<ProcessKey> held;
+    for (const auto& entry : m_records)
+        held.push_back(entry.first);
+    return held;
 }
 
 int LinuxThreadControl::ReleaseStale()
@@ -165,13 +227,18 @@ int LinuxThreadControl::ReleaseStale()
     if (m_stateFile.empty())
         return 0;
     std::ifstream in(m_stateFile);
-    uint32_t processId = 0;
-    uint64_t startTime = 0;
+    std::string word;
+    std::string bootId;
     int released = 0;
-    while (in >> processId >> startTime) {
-        if (m_frozen.count(processId) == 0 && processId != SelfProcessId() &&
-            Signal(processId, startTime, SIGCONT))
-            ++released;
+    // A record of an earlier boot names processes that no longer exist, whatever runs under their pids.
+    if (in >> word >> bootId && word == "boot" && !m_bootId.empty() && bootId == m_bootId) {
+        ProcessKey process;
+        while (in >> process.pid >> process.startTime) {
+            if (process.pid == SelfProcessId() || m_records.contains(process))
+                continue;
+            const UniqueFd pidfd = OpenProcess(m_procRoot, process);
+            released += pidfd.Valid() && Send(pidfd, SIGCONT);
+        }
     }
     SaveState();
     return released;
@@ -181,14 +248,14 @@ void LinuxThreadControl::SaveState() const
 {
     if (m_stateFile.empty())
         return;
+    std::string text = "boot " + m_bootId + "\n";
+    for (const auto& entry : m_records)
+        text += std::to_string(entry.first.pid) + ' ' + std::to_string(entry.first.startTime) + '\n';
     const std::string temporary = m_stateFile + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        for (const auto& [processId, frozen] : m_frozen)
-            out << processId << ' ' << frozen.startTime << '\n';
-        if (!out.flush())
-            return;
-    }
+    UniqueFd out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!out.Valid() || ::write(out.Get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        return;
+    out.Reset();
     std::rename(temporary.c_str(), m_stateFile.c_str());
 }
 
