@@ -1,6 +1,7 @@
 #pragma once
-// Online: a default route leaves through an interface that is up and running. Proxy: the desktop's or
-// the environment's proxy settings name one.
+// Online: an interface other than loopback is up and running and holds an address beyond its own link
+// (a LAN without a default route counts). Proxy: the desktop's or the environment's proxy settings name
+// one.
 #include "platform/connectivity.h"
 #include "platform/linux/netlink_socket.h"
 
@@ -20,7 +21,7 @@ public:
     ConnectedState Query() override;
 
 private:
-    bool HasDefaultRouteUp();
+    bool HasAddressedInterfaceUp();
 
     GetEnv m_getEnv;
     std::string m_configHome;
