@@ -18,9 +18,9 @@ bool TcpTable::FetchTcpTable()
         return false;
     // A blocked program that reconnects at once leaves the row count as it was: comparing the rows
     // themselves is what lets the next refresh find and close the new connection.
-    const bool sameRows = fetch.snapshot.Bytes() == m_snapshot.Bytes();
+    const bool sameRows = fetch.snapshot == m_snapshot;
     m_snapshot = std::move(fetch.snapshot);
-    m_rowCount = static_cast<int32_t>(m_snapshot.StoredCount());
+    m_rowCount = static_cast<int32_t>(std::min<uint32_t>(m_snapshot.RowCount(), INT32_MAX));
     if (m_rowCount == 0 || m_snapshot.Empty())
         return false;
     const bool changed = m_rowCount != m_previousCount || !sameRows;
@@ -34,23 +34,26 @@ void TcpTable::ConvertTcpTable()
         return;
     m_converting = true;
     ReadGuard guard(*this);
-    // A damaged buffer may claim more rows than it holds; never read past what is there.
-    const uint32_t rows = std::min<uint32_t>(m_snapshot.AvailableRows(), kSlotCount);
+    const uint32_t rows = std::min<uint32_t>(m_snapshot.RowCount(), kSlotCount);
     for (uint32_t i = 0; i < rows; ++i) {
-        const TcpRow row = m_snapshot.Row(i);
+        const TcpRow& row = m_snapshot.Row(i);
+        const TcpEndpoints& ends = row.endpoints;
         ConnectionRecord& slot = Connections[i];
-        if (row.remoteAddr == 0 && row.remotePort == 0 && row.localPort == 0) {
+        if (ends.remoteAddr.IsUnspecified() && ends.remotePort == 0 && ends.localPort == 0) {
             slot = ConnectionRecord{};
             continue;
         }
         // A reused slot must not keep the previous owner's path: owner resolution names it afresh.
         slot = ConnectionRecord{std::string(),
                                 row.pid,
-                                row.localPort,
-                                row.remotePort,
-                                row.localAddr,
-                                row.remoteAddr,
-                                std::to_string(row.state)};
+                                ends.localPort,
+                                ends.remotePort,
+                                ends.localAddr,
+                                ends.remoteAddr,
+                                std::to_string(row.state),
+                                ends.protocol,
+                                ends.interfaceIndex,
+                                ends.cookie};
         if (BlockAll && BlockAll())
             CloseConnection(static_cast<int32_t>(i));
     }
@@ -67,9 +70,7 @@ bool TcpTable::CloseConnection(int32_t index)
 {
     if (index < 0 || index > kLastSlot)
         return false;
-    const ConnectionRecord& slot = Connections[static_cast<std::size_t>(index)];
-    (void)m_source.DeleteConnection(
-        TcpEndpoints{slot.LocalAddr, slot.LocalPort, slot.RemoteAddr, slot.RemotePort});
+    (void)m_source.DeleteConnection(Connections[static_cast<std::size_t>(index)].Endpoints());
     return true;
 }
 

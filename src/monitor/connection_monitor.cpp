@@ -101,12 +101,16 @@ std::vector<MonitorRow> ConnectionMonitor::BuildRows()
         MonitorRow row;
         row.slot = static_cast<int16_t>(i);
         row.path = QString::fromStdString(slot.Path);
-        row.text = row.path.isEmpty() ? QStringLiteral("Unknown")
-                                      : QString::fromStdString(ProgramName(slot.Path)) + " (" +
-                                            QString::number(TcpTable::PortNumber(slot.LocalPort)) + ")";
-        row.remote = QString::fromStdString(FormatIPv4(slot.RemoteAddr)) + ":" +
-                     QString::number(TcpTable::PortNumber(slot.RemotePort));
-        row.endpoints = TcpEndpoints{slot.LocalAddr, slot.LocalPort, slot.RemoteAddr, slot.RemotePort};
+        const bool udp = slot.Protocol == Transport::Udp;
+        if (row.path.isEmpty())
+            row.text = udp ? QStringLiteral("Unknown (UDP)") : QStringLiteral("Unknown");
+        else
+            row.text =
+                QString::fromStdString(ProgramName(slot.Path) + " (" +
+                                       PortText(TcpTable::PortNumber(slot.LocalPort), slot.Protocol) + ")");
+        row.remote = QString::fromStdString(
+            FormatEndpoint(slot.RemoteAddr, TcpTable::PortNumber(slot.RemotePort), slot.Protocol));
+        row.endpoints = slot.Endpoints();
         row.pid = slot.PID;
         if (row.pid != 0) {
             // Read once per process and refresh: the actions on a row check it before they signal.

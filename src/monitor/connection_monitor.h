@@ -19,7 +19,8 @@ namespace qb {
 struct MonitorRow {
     int16_t slot = 0;       // the row's tag: the slot it was built from
     QString text;           // column 1: "name (local port)", or "Unknown" without a program path
-    QString remote;         // column 2: "a.b.c.d:port"
+    QString remote;         // column 2: "a.b.c.d:port" or "[IPv6 address]:port"; a UDP socket's ports
+                            // read "port/UDP" in both columns, its "Unknown" "Unknown (UDP)"
     QString path;           // the owner's executable; empty for "Unknown"
     TcpEndpoints endpoints; // as the table delivers them (network order)
     uint32_t pid = 0;

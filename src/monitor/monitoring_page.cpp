@@ -231,12 +231,16 @@ void MonitoringPage::OnContextMenu(const QPoint& position)
     if (row == nullptr)
         return;
     m_menuRow = *row;
+    // The echo speaks ICMP for IPv4 only.
+    m_ping->setEnabled(!row->endpoints.remoteAddr.IsIPv6());
     m_menu->popup(m_list->viewport()->mapToGlobal(position));
 }
 
 void MonitoringPage::Ping(const MonitorRow& row)
 {
-    const QString address = QString::fromStdString(FormatIPv4(row.endpoints.remoteAddr));
+    if (row.endpoints.remoteAddr.IsIPv6())
+        return;
+    const QString address = QString::fromStdString(FormatAddress(row.endpoints.remoteAddr));
     QPointer<MonitoringPage> self(this);
     // An echo waits up to half a second for its reply: never on the UI thread.
     m_pool.start([self, ping = m_pingAddress, address] {

@@ -1,5 +1,7 @@
 #pragma once
-// Reverse look-up of an IPv4 address in the system's resolver (hosts file, then DNS).
+// Reverse look-up of an address in the system's resolver (hosts file, then DNS).
+#include "platform/ip_address.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,8 +13,8 @@ namespace qb {
 class NameResolver {
 public:
     virtual ~NameResolver() = default;
-    // The host name of `address` (network byte order); nullopt when there is none or the look-up failed.
-    [[nodiscard]] virtual std::optional<std::string> HostName(uint32_t address) = 0;
+    // The host name of `address`; nullopt when there is none or the look-up failed.
+    [[nodiscard]] virtual std::optional<std::string> HostName(const IpAddress& address) = 0;
 };
 
 } // namespace qb

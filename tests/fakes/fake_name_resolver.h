@@ -2,42 +2,43 @@
 // A resolver answering from a table; a look-up of an address listed in `held` blocks until Release().
 #include "platform/name_resolver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <mutex>
-#include <set>
+#include <utility>
 #include <vector>
 
 namespace qb::test {
 
 struct FakeNameResolver final : NameResolver {
-    std::optional<std::string> HostName(uint32_t address) override
+    std::optional<std::string> HostName(const IpAddress& address) override
     {
         std::unique_lock lock(m_mutex);
         m_asked.push_back(address);
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return !m_held.contains(address); });
-        return m_names.contains(address) ? m_names.at(address) : std::nullopt;
+        m_changed.wait(lock, [&] { return std::ranges::count(m_held, address) == 0; });
+        const auto known = std::ranges::find(m_names, address, &Entry::first);
+        return known == m_names.end() ? std::nullopt : known->second;
     }
 
-    void Answer(uint32_t address, std::optional<std::string> name)
+    void Answer(const IpAddress& address, std::optional<std::string> name)
     {
         std::lock_guard lock(m_mutex);
-        m_names[address] = std::move(name);
+        m_names.emplace_back(address, std::move(name));
     }
-    void Hold(uint32_t address)
+    void Hold(const IpAddress& address)
     {
         std::lock_guard lock(m_mutex);
-        m_held.insert(address);
+        m_held.push_back(address);
     }
-    void Release(uint32_t address)
+    void Release(const IpAddress& address)
     {
         std::lock_guard lock(m_mutex);
-        m_held.erase(address);
+        std::erase(m_held, address);
         m_changed.notify_all();
     }
-    std::vector<uint32_t> Asked() const
+    std::vector<IpAddress> Asked() const
     {
         std::lock_guard lock(m_mutex);
         return m_asked;
@@ -50,11 +51,12 @@ struct FakeNameResolver final : NameResolver {
     }
 
 private:
+    using Entry = std::pair<IpAddress, std::optional<std::string>>;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::map<uint32_t, std::optional<std::string>> m_names;
-    std::set<uint32_t> m_held;
-    std::vector<uint32_t> m_asked;
+    std::vector<Entry> m_names;
+    std::vector<IpAddress> m_held;
+    std::vector<IpAddress> m_asked;
 };
 
 } // namespace qb::test

@@ -17,7 +17,21 @@ namespace {
 TcpRow Row(uint32_t pid, uint16_t port, uint32_t state = 5, const char* remote = "10.0.0.1",
            uint16_t remotePort = 443)
 {
-    return TcpRow{state, inet_addr("10.0.0.2"), htons(port), inet_addr(remote), htons(remotePort), pid};
+    return TcpRow{
+        state, TcpEndpoints::IPv4(inet_addr("10.0.0.2"), htons(port), inet_addr(remote), htons(remotePort)),
+        pid};
+}
+
+// `row` as a UDP socket, or with `ipv6` as an IPv6 connection from ::1 to that address.
+TcpRow Other(TcpRow row, const char* ipv6 = nullptr)
+{
+    in6_addr remote{};
+    if (ipv6 == nullptr)
+        row.endpoints.protocol = Transport::Udp;
+    else if (inet_pton(AF_INET6, ipv6, &remote) == 1)
+        row.endpoints = {Transport::Tcp, IpAddress::FromIPv6(&in6addr_loopback), row.endpoints.localPort,
+                         IpAddress::FromIPv6(&remote), row.endpoints.remotePort};
+    return row;
 }
 
 class ConnectionMonitorTest : public ::testing::Test {
@@ -42,8 +56,7 @@ protected:
                         std::optional<uint64_t> startTime) const
     {
         const TcpRow& r = source.rows[static_cast<std::size_t>(slot)];
-        return {slot,  text,     remote, path, {r.localAddr, r.localPort, r.remoteAddr, r.remotePort},
-                r.pid, startTime};
+        return {slot, text, remote, path, r.endpoints, r.pid, startTime};
     }
     std::vector<std::string> Resolve(std::vector<TcpRow> rows) // the slots' paths afterwards
     {
@@ -65,24 +78,30 @@ TEST_F(ConnectionMonitorTest, RowsShowProgramPortRemoteEndpointAndTagSortedWitho
     processes.Add(12, "/opt/Beta");
     processes.startTimes = {{10, 500}, {11, 600}, {12, 700}};
     source.rows = {
-        Row(10, 5000, 5, "93.184.216.34"), // slot 0
-        Row(11, 40000, 5, "10.0.0.1", 80), // slot 1
-        Row(11, 8080, 2, "0.0.0.0", 0),    // slot 2: listening, hidden
-        Row(99, 41000, 5, "10.0.0.9", 22), // slot 3: nobody's, "Unknown", its start unread
-        Row(12, 41001, 8, "10.0.0.10"),    // slot 4, the table's last row
-        TcpRow{5, 0, 0, 0, 0, 0},          // slot 5: no endpoints, emptied, hidden
+        Row(10, 5000, 5, "93.184.216.34"),        // slot 0
+        Row(11, 40000, 5, "10.0.0.1", 80),        // slot 1
+        Row(11, 8080, 2, "0.0.0.0", 0),           // slot 2: listening, hidden
+        Row(99, 41000, 5, "10.0.0.9", 22),        // slot 3: nobody's, "Unknown", its start unread
+        Row(12, 41001, 8, "10.0.0.10"),           // slot 4
+        TcpRow{5, {}, 0},                         // slot 5: no endpoints, emptied, hidden
+        Other(Row(10, 5001), "2001:db8::1"),      // slot 6
+        Other(Row(11, 40002, 5, "10.0.0.9", 53)), // slot 7: UDP
+        Other(Row(99, 41002, 5, "10.0.0.9", 53)), // slot 8, the table's last row
     };
     monitor.NotOnline(true);
 
     // The tooltip counts every row of the table, the hidden ones included.
-    EXPECT_EQ(tips, QStringList{"Quillbrook Personal Firewall: Monitoring 6 connections"});
+    EXPECT_EQ(tips, QStringList{"Quillbrook Personal Firewall: Monitoring 9 connections"});
     EXPECT_EQ(shown, decltype(shown){monitor.Rows()}); // in list order
     EXPECT_TRUE(source.deleted.empty());               // the decision is unset: every connection stays
     EXPECT_EQ(monitor.Rows(),
               (std::vector{Expected(1, "alpha (40000)", "10.0.0.1:80", "/usr/bin/alpha", 600),
+                           Expected(7, "alpha (40002/UDP)", "10.0.0.9:53/UDP", "/usr/bin/alpha", 600),
                            Expected(4, "Beta (41001)", "10.0.0.10:443", "/opt/Beta", 700),
                            Expected(3, "Unknown", "10.0.0.9:22", "", std::nullopt),
-                           Expected(0, "zeta (5000)", "93.184.216.34:443", "/usr/bin/zeta", 500)}));
+                           Expected(8, "Unknown (UDP)", "10.0.0.9:53/UDP", "", std::nullopt),
+                           Expected(0, "zeta (5000)", "93.184.216.34:443", "/usr/bin/zeta", 500),
+                           Expected(6, "zeta (5001)", "[2001:db8::1]:443", "/usr/bin/zeta", 500)}));
 }
 
 TEST_F(ConnectionMonitorTest, TheTimerRedrawsOnlyWhenTheTableChangesAndComingOnlineStartsTimer2)

@@ -37,15 +37,22 @@ using test::WaitUntil;
 
 constexpr auto kCurl = "/usr/bin/curl";
 
-// A row as the monitor builds it, from 10.0.0.2:`localPort`; the process started at 1000 + pid.
+// A row as the monitor builds it, from 10.0.0.2:`localPort` (from ::1 to an IPv6 address); the process
+// started at 1000 + pid.
 MonitorRow MakeRow(int16_t slot, const QString& path, uint32_t pid, uint16_t localPort, const char* remote,
-                   uint16_t remotePort)
+                   uint16_t remotePort, Transport protocol = Transport::Tcp)
 {
     const QString text = path.isEmpty()
                              ? QString("Unknown")
                              : path.mid(path.lastIndexOf(u'/') + 1) + " (" + QString::number(localPort) + ")";
-    const TcpEndpoints ends{::inet_addr("10.0.0.2"), htons(localPort), ::inet_addr(remote),
-                            htons(remotePort)};
+    TcpEndpoints ends =
+        TcpEndpoints::IPv4(::inet_addr("10.0.0.2"), htons(localPort), ::inet_addr(remote), htons(remotePort));
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, remote, &v6) == 1) {
+        ends.localAddr = IpAddress::FromIPv6(&in6addr_loopback);
+        ends.remoteAddr = IpAddress::FromIPv6(&v6);
+    }
+    ends.protocol = protocol;
     return {slot, text, QString(remote) + ":" + QString::number(remotePort), path, ends, pid, 1000 + pid};
 }
 
@@ -197,11 +204,16 @@ TEST_F(MonitoringPageTest, PingFromARowsContextMenuShowsTheResultWithoutBlocking
     QStringList messages;
     page.ShowMessage = [&messages](const QString& text) { messages << text; };
     page.SetRows(
-        {MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443), MakeRow(1, kCurl, 42, 5001, "10.0.0.6", 443)});
-    for (const QPoint at : {QPoint(20, List()->viewport()->height() - 5), At(1)}) {
+        {MakeRow(0, kCurl, 42, 5000, "2001:db8::6", 443), MakeRow(1, kCurl, 42, 5001, "10.0.0.6", 443)});
+    // Below the rows: no menu; on an IPv6 row the item is there but disabled.
+    for (const auto& [at, menu, ping] :
+         {std::tuple{QPoint(20, List()->viewport()->height() - 5), false, true},
+          {At(0), true, false},
+          {At(1), true, true}}) {
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, List()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(List()->viewport(), &event);
-        EXPECT_EQ(page.ContextMenu()->isVisible(), at == At(1)); // below the rows: no menu
+        EXPECT_EQ(page.ContextMenu()->isVisible(), menu);
+        EXPECT_EQ(page.PingAction()->isEnabled(), ping);
     }
     page.PingAction()->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !messages.isEmpty(); }, 5s));
@@ -224,6 +236,9 @@ TEST_F(MonitoringPageTest, AClickFillsEveryLineAndTheHostNameAndIconFillInWhenTh
     ASSERT_TRUE(dictionary->Release("10.0.0.5", "server.example"));
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: server.example (10.0.0.5)");
     ASSERT_TRUE(WaitUntil([&] { return IconIsRed(); }, 5s));
+    Show(MakeRow(4, kCurl, 42, 5000, "2001:db8::5", 443, Transport::Udp));
+    EXPECT_EQ(Lines().mid(4, 3), (QStringList{"Remote Host: 2001:db8::5 (2001:db8::5)",
+                                              "Local Port: 5000/UDP", "Remote Port: 443/UDP"}));
 }
 
 TEST_F(MonitoringPageTest, ANameThatArrivesAfterAnotherRowWasClickedLeavesThatRowsLineAlone)

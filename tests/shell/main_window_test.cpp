@@ -32,7 +32,7 @@ namespace {
 TcpRow Established(uint32_t pid, uint16_t localPort)
 {
     const auto stored = static_cast<uint32_t>(static_cast<uint16_t>(localPort << 8 | localPort >> 8));
-    return TcpRow{5, 0x0100007f, stored, 0x0200007f, 0x5000, pid};
+    return TcpRow{5, TcpEndpoints::IPv4(0x0100007f, stored, 0x0200007f, 0x5000), pid};
 }
 
 class FrmMainTest : public ::testing::Test {

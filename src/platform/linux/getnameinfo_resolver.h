@@ -6,7 +6,7 @@ namespace qb::linux_os {
 
 class GetnameinfoResolver final : public NameResolver {
 public:
-    std::optional<std::string> HostName(uint32_t address) override;
+    std::optional<std::string> HostName(const IpAddress& address) override;
 };
 
 } // namespace qb::linux_os

@@ -1,5 +1,5 @@
 #pragma once
-// The IPv4 TCP table from a sock_diag dump, with owners from /proc.
+// The TCP and connected UDP sockets of both families from sock_diag dumps, with owners from /proc.
 #include "platform/linux/netlink_socket.h"
 #include "platform/linux/sock_diag_parser.h"
 #include "platform/linux/socket_owner_map.h"
@@ -11,10 +11,11 @@
 
 namespace qb::linux_os {
 
-// Dumps TCP sockets of both families in every state; IPv4 sockets and IPv4-mapped IPv6 sockets become
-// rows. Rows of sockets whose holder cannot be read (other users' processes, time-wait) carry pid 0.
-// Deleting uses SOCK_DESTROY with the socket cookie from a fresh dump: a bare 4-tuple that no longer
-// matches a connection would make the kernel fall back to the listener on that port and destroy it.
+// Dumps TCP sockets of both families in every state and UDP sockets that have a remote address; each
+// becomes a row (IPv4-mapped ones in IPv4 form). Rows of sockets whose holder cannot be read (other
+// users' processes, time-wait) carry pid 0. Deleting uses SOCK_DESTROY (TCP, and UDP since kernel 4.5)
+// with the socket cookie from a fresh dump: a bare 4-tuple that no longer matches a connection would make
+// the kernel fall back to the listener on that port and destroy it.
 // Sees the network namespace of the thread that first uses it. Not thread-safe.
 class LinuxTcpTable final : public TcpTableSource {
 public:
@@ -27,8 +28,9 @@ public:
     int OwnerScans() const { return m_owners.ScanCount(); }
 
 private:
-    // Every TCP socket of both families, or an errno value.
-    int DumpSockets(std::vector<DiagSocket>& sockets);
+    // The rows of every socket of `protocol` (TCP in every state, UDP connected) of both families, their
+    // inodes alongside; or an errno value.
+    int DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::vector<uint32_t>& inodes);
     NetlinkSocket* Socket(int& error);
 
     SocketOwnerMap m_owners;
