@@ -28,34 +28,45 @@ bool TcpTable::FetchTcpTable()
     return changed;
 }
 
+std::optional<uint64_t> TcpTable::CountersStamp()
+{
+    return m_source.CountersStamp();
+}
+
 void TcpTable::ConvertTcpTable()
 {
     if (m_converting)
         return;
     m_converting = true;
     ReadGuard guard(*this);
-    const uint32_t rows = std::min<uint32_t>(m_snapshot.RowCount(), kSlotCount);
+    const uint32_t rows = m_snapshot.RowCount();
     for (uint32_t i = 0; i < rows; ++i) {
         const TcpRow& row = m_snapshot.Row(i);
         const TcpEndpoints& ends = row.endpoints;
-        ConnectionRecord& slot = Connections[i];
-        if (ends.remoteAddr.IsUnspecified() && ends.remotePort == 0 && ends.localPort == 0) {
-            slot = ConnectionRecord{};
-            continue;
+        const bool endpointless =
+            ends.remoteAddr.IsUnspecified() && ends.remotePort == 0 && ends.localPort == 0;
+        if (i < kSlotCount) {
+            // A reused slot must not keep the previous owner's path: owner resolution names it afresh.
+            Connections[i] = endpointless ? ConnectionRecord{}
+                                          : ConnectionRecord{std::string(),
+                                                             row.pid,
+                                                             ends.localPort,
+                                                             ends.remotePort,
+                                                             ends.localAddr,
+                                                             ends.remoteAddr,
+                                                             std::to_string(row.state),
+                                                             ends.protocol,
+                                                             ends.interfaceIndex,
+                                                             ends.cookie};
         }
-        // A reused slot must not keep the previous owner's path: owner resolution names it afresh.
-        slot = ConnectionRecord{std::string(),
-                                row.pid,
-                                ends.localPort,
-                                ends.remotePort,
-                                ends.localAddr,
-                                ends.remoteAddr,
-                                std::to_string(row.state),
-                                ends.protocol,
-                                ends.interfaceIndex,
-                                ends.cookie};
-        if (BlockAll && BlockAll())
+        // Block-all reaches every connection of the snapshot, those beyond the last slot too; a listener
+        // is never deleted, so it is not even asked about.
+        if (endpointless || row.state == kListening || !BlockAll || !BlockAll())
+            continue;
+        if (i < kSlotCount)
             CloseConnection(static_cast<int32_t>(i));
+        else
+            (void)m_source.DeleteConnection(ends);
     }
     m_converting = false;
 }

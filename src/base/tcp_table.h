@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace qb {
 
@@ -18,6 +19,7 @@ class TcpTable {
 public:
     static constexpr int kSlotCount = 2001; // indices 0 to 2000
     static constexpr int kLastSlot = kSlotCount - 1;
+    static constexpr uint32_t kListening = 2; // the MIB-II state of a listening socket
 
     explicit TcpTable(TcpTableSource& source);
 
@@ -30,8 +32,12 @@ public:
     // counts; a fetch while the snapshot is being read returns false and changes nothing.
     [[nodiscard]] bool FetchTcpTable();
     // Copies the snapshot into the slots (clearing Path of each slot it writes, emptying the slot of a
-    // row without endpoints) and, while block-all is on, deletes every row it writes.
+    // row without endpoints) and, while block-all is on, deletes every connection of the snapshot, those
+    // beyond the last slot included; listeners are never asked about.
     void ConvertTcpTable();
+    // The source's digest of the system's socket counters: unchanged means a fetch would find the same
+    // sockets. nullopt when the source cannot tell.
+    [[nodiscard]] std::optional<uint64_t> CountersStamp();
     // The last slot index the list and owner resolution walk: RowCount − 1, at most 2000.
     int32_t MonitoredCount() const;
     // Asks the system to delete the connection in slot `index`, as the slot holds it now. False, with

@@ -46,11 +46,6 @@ bool AccessControl::CheckPrograms(const std::string& programPath, int16_t index)
     return false;
 }
 
-void AccessControl::RefreshFinished()
-{
-    m_rules.SyncCounters();
-}
-
 QString AccessControl::CurrentProcessing() const
 {
     QString text;

@@ -51,8 +51,6 @@ public:
     // prompt. An index outside the slots decides nothing and returns false. Store and freezing failures
     // are silent.
     bool CheckPrograms(const std::string& programPath, int16_t index);
-    // Ends a refresh: the counters it wrote reach the disk once.
-    void RefreshFinished();
 
     bool IsPending(const std::string& programPath) const { return m_pending.contains(programPath); }
     QString CurrentProcessing() const;

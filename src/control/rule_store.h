@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <QHash>
+#include <QTimer>
+
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,11 +72,15 @@ public:
     bool SetProgramStatus(int16_t index, int16_t status);
 
     // Access control's counting: one more sighting (and block) of the loaded slot's program, saturating
-    // at 2147483647 and saved under Attempts<n> / Blocks<n> at once; SyncCounters() ends a refresh.
-    // A slot that is not loaded is ignored. Return the new count.
+    // at 2147483647. A slot that is not loaded is ignored. Return the new count. The counts stay in memory
+    // and reach the store at most once a minute (kFlushInterval after the first count not yet written),
+    // before every reload, add, delete and change of a rule, and when the store goes away.
     int32_t CountAttempt(int slot);
     int32_t CountBlock(int slot);
-    void SyncCounters();
+    // Writes the counts not yet written, and syncs the store when there were any.
+    void FlushCounters();
+    bool CountersPending() const { return !m_unwritten.isEmpty(); }
+    static constexpr std::chrono::seconds kFlushInterval{60};
 
 signals:
     void ProgramsAboutToReload();
@@ -84,12 +91,16 @@ private:
     void Write(const char* key, int n, const QString& value);
     void Remove(const char* key, int n);
     int StoredProgramCount() const;
+    enum Counter { kAttempts = 1, kBlocks = 2 };
+    void MarkUnwritten(int slot, Counter counter);
 
     SettingsStore& m_settings;
     RuleStoreDialogs m_dialogs;
     std::unique_ptr<ProgramRule[]> m_table;
     int m_loaded = 0;
     QHash<QString, int16_t> m_firstSlotByPath; // upper-case path of each loaded slot, first slot wins
+    QHash<int, int> m_unwritten; // slot → counts the store does not hold yet (kAttempts|kBlocks)
+    QTimer m_flushTimer;
 };
 
 } // namespace qb

@@ -3,6 +3,7 @@
 #include "base/text_format.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_map>
 
 namespace qb {
@@ -48,10 +49,44 @@ void ConnectionMonitor::NotOnline(bool online)
         m_hooks.ShowOfflinePanel(false);
     if (cameOnline && m_hooks.StartTimer2)
         m_hooks.StartTimer2();
-    // During a refresh the fetch leaves the snapshot alone and reports no change; the tick after the
-    // refresh sees the new count.
+    CheckForChanges();
+}
+
+int64_t ConnectionMonitor::NowMs() const
+{
+    if (m_hooks.NowMs)
+        return m_hooks.NowMs();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void ConnectionMonitor::CheckForChanges()
+{
+    // During a refresh the fetch could not replace the snapshot; the check after it catches up.
+    if (!m_onlineFlag || IsUnloaded() || m_table.SnapshotInUse())
+        return;
+    const int64_t now = NowMs();
+    // Read before the dump: whatever moves during it shows at the next check.
+    const std::optional<uint64_t> stamp = m_table.CountersStamp();
+    if (stamp && stamp == m_lastStamp && m_lastFetchMs && now - *m_lastFetchMs < kFullFetchMs)
+        return;
+    m_lastStamp = stamp;
+    m_lastFetchMs = now;
     if (m_table.FetchTcpTable())
         RefreshList();
+}
+
+void ConnectionMonitor::RefreshNow()
+{
+    if (!m_onlineFlag || IsUnloaded())
+        return;
+    if (!m_table.SnapshotInUse()) {
+        m_lastStamp = m_table.CountersStamp();
+        m_lastFetchMs = NowMs();
+        (void)m_table.FetchTcpTable();
+    }
+    RefreshList();
 }
 
 void ConnectionMonitor::RefreshList()

@@ -36,14 +36,18 @@ struct MonitorHooks {
     std::function<void(bool visible)> ShowOfflinePanel;           // Picture4, "No connection was found"
     std::function<void()> StartTimer2;                            // the machine came online
     std::function<void(const std::vector<MonitorRow>&)> ShowRows; // the rebuilt list, in list order
+    std::function<int64_t()> NowMs;                               // a monotonic clock; unset: steady_clock
 };
 
-// `Timer1`'s work and `RefreshList`. A refresh never nests: a request that arrives while one runs (from a
-// nested event loop inside the access decision, say) is kept, and the requests kept during one refresh
-// are run as one more refresh when it ends. While a refresh runs, the table's snapshot stays in place.
-// UI thread only.
+// `Timer1`'s work, the watch for changes and `RefreshList`. The table is fetched only when the system's
+// socket counters moved (or cannot be read), and at least every kFullFetchMs so that state changes show.
+// A refresh never nests: a request that arrives while one runs (from a nested event loop inside the
+// access decision, say) is kept, and the requests kept during one refresh are run as one more refresh
+// when it ends. While a refresh runs, the table's snapshot stays in place. UI thread only.
 class ConnectionMonitor {
 public:
+    static constexpr int64_t kFullFetchMs = 2000;
+
     ConnectionMonitor(TcpTable& table, OwnerResolver& resolver, ProcessSource& processes, MonitorHooks hooks);
 
     // "Quillbrook Personal Firewall: Monitoring <rowCount> connections".
@@ -55,9 +59,15 @@ public:
     bool Refreshing() const { return m_refreshing; }
 
     // Records the online state and shows the offline panel while offline. Online: starts Timer2 when the
-    // machine was offline before, fetches the table and rebuilds the list when its row count changed.
-    // Nothing is fetched while offline.
+    // machine was offline before, then CheckForChanges. Nothing is fetched while offline.
     void NotOnline(bool online);
+    // The watch (every 50 ms): while online, fetches the table when the socket counters moved since the
+    // last fetch, cannot be read, or kFullFetchMs have passed, and rebuilds the list when the table
+    // changed. Does nothing while a refresh holds the snapshot; the next call catches up.
+    void CheckForChanges();
+    // Fetches at once (unless a refresh holds the snapshot) and rebuilds the list whether or not the table
+    // changed: what block-all switching needs. Nothing while offline or once Unloaded.
+    void RefreshNow();
     // Rebuilds the list from the current snapshot; does nothing while offline or once Unloaded.
     void RefreshList();
 
@@ -68,6 +78,7 @@ private:
     void RunRefresh();
     std::vector<MonitorRow> BuildRows();
     bool IsUnloaded() const { return m_hooks.Unloaded && m_hooks.Unloaded(); }
+    int64_t NowMs() const;
 
     TcpTable& m_table;
     OwnerResolver& m_resolver;
@@ -77,6 +88,8 @@ private:
     bool m_onlineFlag = false;
     bool m_refreshing = false;
     bool m_refreshPending = false;
+    std::optional<uint64_t> m_lastStamp; // the counters when the table was last fetched
+    std::optional<int64_t> m_lastFetchMs;
 };
 
 } // namespace qb

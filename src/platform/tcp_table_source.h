@@ -4,6 +4,7 @@
 #include "platform/ip_address.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace qb {
@@ -79,9 +80,16 @@ class TcpTableSource {
 public:
     virtual ~TcpTableSource() = default;
     [[nodiscard]] virtual TcpFetch Fetch() = 0;
-    // Deletes the connection these endpoints name; never a listening TCP socket nor a UDP socket without a
-    // remote address. A TCP peer is reset; a UDP socket's next send fails.
+    // Deletes the socket these endpoints name, cookie included, as the fetch that listed it saw it: a socket
+    // that has gone since (its cookie stale, or none known) is not there, and nothing else is hit in its
+    // place. A listening TCP socket and a UDP socket without a remote address are refused before the system
+    // is asked. A TCP peer is reset; a UDP socket loses its remote end, so its next send fails.
     [[nodiscard]] virtual DeleteOutcome DeleteConnection(const TcpEndpoints& endpoints) = 0;
+    // A digest of the system's socket counters (connections opened, failed, reset and established,
+    // sockets in use, time-wait, datagrams): while it stays the same no socket was opened, closed or reset
+    // and none carried a datagram, so a fetch would find the same sockets (though a state may have moved
+    // on). Cheap enough to ask every 50 ms. nullopt when it cannot be read: only a fetch can tell then.
+    [[nodiscard]] virtual std::optional<uint64_t> CountersStamp() { return std::nullopt; }
 };
 
 } // namespace qb

@@ -63,10 +63,7 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
                              },
                              [this](bool visible) { m_monitoring->SetOffline(visible); },
                              [this] { Timer2.start(); },
-                             [this](const std::vector<MonitorRow>& rows) {
-                                 m_monitoring->SetRows(rows);
-                                 m_access.RefreshFinished();
-                             }})
+                             [this](const std::vector<MonitorRow>& rows) { m_monitoring->SetRows(rows); }})
 {
     setWindowTitle("Quillbrook Personal Firewall");
     setFixedSize(kMainWindowSize);
@@ -133,7 +130,8 @@ void FrmMain::ConnectLogic()
     m_resolver.CheckPrograms = [this](const std::string& path, int16_t index) {
         return m_access.CheckPrograms(path, index);
     };
-    m_access.RefreshList = [this] { RefreshList(); };
+    // Block-all acts on the table as it is now, not as the last fetch saw it.
+    m_access.RefreshList = [this] { m_monitor.RefreshNow(); };
     m_access.OpenPrompt = [this](const std::string& path, int16_t index) {
         if (!m_prompts) {
             m_prompts = std::make_unique<PromptList>(
@@ -171,12 +169,15 @@ void FrmMain::ConnectLogic()
 void FrmMain::ConnectTimers()
 {
     Timer1.setInterval(200);
+    // Reading the counters costs microseconds; a new connection is seen within one interval.
+    tmrChanges.setInterval(50);
     Timer2.setInterval(300);
     Timer11.setInterval(2000);
     // The meter's timer is stopped during its tick: the next one starts 100 ms after this one ends.
     tmrUpdate.setInterval(100);
     tmrUpdate.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, [this] { NotOnline(IsOnline(*m_platform.connectivity)); });
+    connect(&tmrChanges, &QTimer::timeout, this, [this] { m_monitor.CheckForChanges(); });
     connect(&Timer2, &QTimer::timeout, this, &FrmMain::ActivityTick);
     connect(&Timer11, &QTimer::timeout, this, [this] { m_meter.Watchdog(); });
     connect(&tmrUpdate, &QTimer::timeout, this, &FrmMain::MeterTick);
@@ -218,6 +219,7 @@ void FrmMain::LoadWindow()
     UpdatePrograms();
     ShowPage(1);
     Timer1.start();
+    tmrChanges.start();
     Timer11.start();
     tmrUpdate.start();
 }
@@ -326,6 +328,7 @@ void FrmMain::closeEvent(QCloseEvent* event)
         return;
     }
     Timer1.stop();
+    tmrChanges.stop();
     Timer2.stop();
     Timer11.stop();
     tmrUpdate.stop();

@@ -91,10 +91,11 @@ public:
     void ActivityTick();
 
     // The timers, under their names.
-    QTimer Timer1;    // 200 ms: online check and table fetch
-    QTimer Timer2;    // 300 ms: activity tick
-    QTimer Timer11;   // 2000 ms: traffic watchdog
-    QTimer tmrUpdate; // 100 ms after the end of the previous tick: meter tick
+    QTimer Timer1;     // 200 ms: online check
+    QTimer tmrChanges; // 50 ms: the socket counters, and a table fetch when they moved
+    QTimer Timer2;     // 300 ms: activity tick
+    QTimer Timer11;    // 2000 ms: traffic watchdog
+    QTimer tmrUpdate;  // 100 ms after the end of the previous tick: meter tick
 
 signals:
     void AllPromptsClosed();

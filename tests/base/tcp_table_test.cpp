@@ -89,32 +89,24 @@ TEST_F(TcpTableTest, ConversionWritesEachRowToItsSlotAndEmptiesRowsWithoutEndpoi
     EXPECT_EQ(table.MonitoredCount(), 1);
 }
 
-TEST_F(TcpTableTest, BlockAllDeletesEveryRowItWritesAndOnlyThen)
+TEST_F(TcpTableTest, OnlyTheFirst2001RowsReachTheSlotsButBlockAllDeletesEveryConnectionAndNoListener)
 {
-    std::vector<TcpRow> rows;
-    for (uint32_t i = 0; i < 10; ++i)
-        rows.push_back(Established(i + 1, 0x1000 + i, i == 0 ? 80 : kPort80));
-    rows.push_back(Unconnected(5, 99, 0)); // filtered: not deleted
+    EXPECT_EQ(table.MonitoredCount(), -1);
+    std::vector<TcpRow> rows = {Unconnected(2, 8, 0x1600), Unconnected(5, 99, 0)}; // never deleted
+    for (uint32_t i = 0; i < 2500; ++i)
+        rows.push_back(Established(i + 1, 0x1000, i == 0 ? 80 : kPort80));
+    rows.back().endpoints.cookie = 42;
     bool blockAll = false;
     table.BlockAll = [&] { return blockAll; };
     Load(rows);
-    EXPECT_TRUE(source.deleted.empty()); // row 0's remote port is a raw 80: no extra delete for it
+    EXPECT_TRUE(source.deleted.empty()); // row 2's remote port is a raw 80: no extra delete for it
+    EXPECT_EQ(table.RowCount(), 2502);
+    EXPECT_EQ(table.MonitoredCount(), 2000);
+    EXPECT_EQ(table.Connections[2000].PID, 1999u);
     blockAll = true;
     table.ConvertTcpTable();
-    ASSERT_EQ(source.deleted.size(), 10u);
-    EXPECT_EQ(source.deleted[3], TcpEndpoints::IPv4(kLocalhost, 0x1003, 0x0a0b0c0d, kPort80));
-}
-
-TEST_F(TcpTableTest, OnlyTheFirst2001RowsReachTheSlots)
-{
-    EXPECT_EQ(table.MonitoredCount(), -1);
-    std::vector<TcpRow> rows;
-    for (uint32_t i = 0; i < 2500; ++i)
-        rows.push_back(Established(i + 1, 0x1000));
-    Load(rows);
-    EXPECT_EQ(table.RowCount(), 2500);
-    EXPECT_EQ(table.MonitoredCount(), 2000);
-    EXPECT_EQ(table.Connections[2000].PID, 2001u);
+    ASSERT_EQ(source.deleted.size(), 2500u);
+    EXPECT_EQ(source.deleted.back(), rows.back().endpoints); // beyond the slots, by its cookie
 }
 
 TEST_F(TcpTableTest, CloseConnectionSendsTheSlotAsStoredAndRejectsIndicesOutsideTheTable)

@@ -29,8 +29,8 @@ TEST_P(DecisionTableTest, OneSightingCountsClosesOrFreezesAsTheTableSays)
 
     EXPECT_EQ(access.CheckPrograms("/usr/bin/curl", 3), c.close);
     if (c.rule != Rule::None) {
-        EXPECT_EQ(OnDisk("Attempts1"), "<absent>"); // written once the refresh ends
-        access.RefreshFinished();
+        EXPECT_EQ(OnDisk("Attempts1"), "<absent>"); // kept in memory until the counters are flushed
+        rules->FlushCounters();
         EXPECT_EQ(OnDisk({"Attempts1", "Blocks1"}),
                   QStringList({"1", c.blocks ? QString::number(c.blocks) : "<absent>"}));
     }

@@ -125,7 +125,7 @@ TEST_F(FrmMainInNamespaceTest,
     // Counted after the window's own handler, so a count includes that poll's work.
     int polls = 0;
     QObject counting;
-    QObject::connect(&window->Timer1, &QTimer::timeout, &counting, [&] { ++polls; });
+    QObject::connect(&window->tmrChanges, &QTimer::timeout, &counting, [&] { ++polls; });
 
     uint16_t udpPort = 0;
     const UniqueFd receiver(test::Listen(udpPort, test::Via::IPv4, SOCK_DGRAM));

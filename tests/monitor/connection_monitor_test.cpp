@@ -43,13 +43,15 @@ protected:
     std::vector<std::vector<MonitorRow>> shown;
     QStringList tips;
     int timer2Starts = 0;
+    int64_t now = 0;
     bool unloaded = false;
     int unloads = 0;
     ConnectionMonitor monitor{
         table, resolver, processes,
         MonitorHooks{[this] { return unloaded; }, [this] { ++unloads; },
                      [this](const QString& tip) { tips << tip; }, nullptr, [this] { ++timer2Starts; },
-                     [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); }}};
+                     [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); },
+                     [this] { return now; }}};
 
     // The row the monitor should build from source row `slot`.
     MonitorRow Expected(int16_t slot, const char* text, const char* remote, const char* path,
@@ -104,26 +106,39 @@ TEST_F(ConnectionMonitorTest, RowsShowProgramPortRemoteEndpointAndTagSortedWitho
                            Expected(6, "zeta (5001)", "[2001:db8::1]:443", "/usr/bin/zeta", 500)}));
 }
 
-TEST_F(ConnectionMonitorTest, TheTimerRedrawsOnlyWhenTheTableChangesAndComingOnlineStartsTimer2)
+TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSecondsAndNeverOffline)
 {
     processes.Add(10, "/usr/bin/curl");
     source.rows = {Row(10, 5000), Row(10, 5001)};
+    source.stamp = 1;
     monitor.SetOnlineFlag(true); // start-up found it online and started Timer2 itself
     monitor.NotOnline(true);
-    monitor.NotOnline(true); // nothing changed
-    ASSERT_EQ(shown.size(), 1u);
-    source.rows[1] = Row(10, 6000); // one closed, another opened: same count
+    monitor.CheckForChanges(); // nothing moved: no fetch
+    ASSERT_EQ(std::pair(source.fetches, shown.size()), std::pair(1, std::size_t{1}));
+    source.rows[1] = Row(10, 6000); // one closed, another opened: same count, the counters moved
+    source.stamp = 2;
+    monitor.CheckForChanges();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1][1].text, "curl (6000)");
+    source.rows[1].state = 8; // a state change moves no counter: seen by the fetch two seconds on
+    now += ConnectionMonitor::kFullFetchMs - 1;
+    monitor.CheckForChanges();
+    EXPECT_EQ(source.fetches, 2);
+    now += 1;
+    monitor.CheckForChanges();
+    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
+
+    source.stamp.reset(); // unreadable counters: every check fetches, as going offline stops it
+    source.rows.pop_back();
     monitor.NotOnline(false);
-    monitor.RefreshList(); // offline: nothing
-    EXPECT_EQ(shown.size(), 1u);
+    monitor.CheckForChanges();
+    monitor.RefreshList();
+    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
     EXPECT_EQ(timer2Starts, 0);
     monitor.NotOnline(true);
     EXPECT_EQ(timer2Starts, 1);
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1][1].text, "curl (6000)");
-    source.rows.pop_back();
-    monitor.NotOnline(true);
-    EXPECT_EQ(shown.size(), 3u);
+    monitor.CheckForChanges();
+    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(5, std::size_t{4}));
 }
 
 TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSnapshotAlone)

@@ -2,6 +2,7 @@
 #include "platform/linux/dpkg_index.h"
 #include "platform/linux/interface_table_linux.h"
 #include "platform/linux/sock_diag_parser.h"
+#include "platform/linux/socket_counters.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -72,6 +73,37 @@ TEST(SockDiagParserTest, SocketsBecomeRowsOfTheirFamilyMappedOnesInIPv4FormAndUn
     for (const auto& [protocol, family, state, source, destination, row] : cases)
         EXPECT_EQ(RowOf(protocol, family, state, source, destination), row)
             << source << " to " << destination;
+}
+
+TEST(SocketCountersTest, TheDigestMovesWithOpensResetsSocketsAndDatagramsButNotWithSegments)
+{
+    const auto snmp = [](const char* tcp, const char* udp) {
+        return std::string(
+                   "Ip: Forwarding\nIp: 2\nTcp: RtoMin ActiveOpens PassiveOpens AttemptFails EstabResets "
+                   "CurrEstab InSegs\nTcp: ") +
+               tcp + "\nUdp: InDatagrams OutDatagrams\nUdp: " + udp + "\n";
+    };
+    const std::string sockstat =
+        "sockets: used 9\nTCP: inuse 3 orphan 0 tw 1 alloc 4 mem 9\nUDP: inuse 1 mem 2\n";
+    const std::string snmp6 = "Udp6InDatagrams                 \t7\nUdp6OutDatagrams\t8\n";
+    const std::string sockstat6 = "TCP6: inuse 2\nUDP6: inuse 0\n";
+    const auto digest = CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), snmp6, sockstat, sockstat6);
+    ASSERT_TRUE(digest.has_value());
+    EXPECT_EQ(CountersDigest(snmp("200 15 2 0 0 3 9999", "230 231"), snmp6, sockstat,
+                             "TCP6: inuse 2\nUDP6: inuse 0"),
+              digest); // only segments moved
+    for (const auto& [snmpText, sockstatText, snmp6Text] :
+         {std::tuple{snmp("200 16 2 0 0 3 1734", "230 231"), sockstat, snmp6},
+          {snmp("200 15 2 0 1 3 1734", "230 231"), sockstat, snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 232"), sockstat, snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"), std::string("TCP: inuse 3 orphan 0 tw 2\nUDP: inuse 1"),
+           snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"), sockstat, std::string("Udp6InDatagrams 8\n")}})
+        EXPECT_NE(CountersDigest(snmpText, snmp6Text, sockstatText, sockstat6), digest)
+            << snmpText << sockstatText;
+    EXPECT_EQ(CountersDigest("", snmp6, sockstat, sockstat6), std::nullopt);
+    EXPECT_EQ(CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), "", sockstat, "").has_value(),
+              true); // no IPv6
 }
 
 TEST(DpkgIndexTest, FilesOfInstalledPackagesHaveTheirPackagesVersion)

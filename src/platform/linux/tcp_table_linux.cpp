@@ -30,7 +30,7 @@ inet_diag_req_v2 DumpRequest(uint8_t family, Transport protocol)
 
 // The request that names one socket as the kernel's lookup wants it: IPv4 form for IPv4 rows (a
 // dual-stack socket is found through its IPv4 addresses too), with the cookie the kernel checks.
-inet_diag_req_v2 DestroyRequest(const TcpEndpoints& endpoints, uint64_t cookie)
+inet_diag_req_v2 DestroyRequest(const TcpEndpoints& endpoints)
 {
     const bool v6 = endpoints.localAddr.IsIPv6();
     inet_diag_req_v2 request = DumpRequest(v6 ? AF_INET6 : AF_INET, endpoints.protocol);
@@ -40,14 +40,14 @@ inet_diag_req_v2 DestroyRequest(const TcpEndpoints& endpoints, uint64_t cookie)
     request.id.idiag_sport = static_cast<uint16_t>(endpoints.localPort);
     request.id.idiag_dport = static_cast<uint16_t>(endpoints.remotePort);
     request.id.idiag_if = endpoints.interfaceIndex;
-    request.id.idiag_cookie[0] = static_cast<uint32_t>(cookie);
-    request.id.idiag_cookie[1] = static_cast<uint32_t>(cookie >> 32);
+    request.id.idiag_cookie[0] = static_cast<uint32_t>(endpoints.cookie);
+    request.id.idiag_cookie[1] = static_cast<uint32_t>(endpoints.cookie >> 32);
     return request;
 }
 
 } // namespace
 
-LinuxTcpTable::LinuxTcpTable(std::string procRoot) : m_owners(std::move(procRoot)) {}
+LinuxTcpTable::LinuxTcpTable(std::string procRoot) : m_procRoot(procRoot), m_owners(std::move(procRoot)) {}
 
 NetlinkSocket* LinuxTcpTable::Socket(int& error)
 {
@@ -77,7 +77,8 @@ int LinuxTcpTable::DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::
                 return;
             if (auto row = ToRow(*parsed, protocol, 0)) {
                 rows.push_back(*row);
-                inodes.push_back(parsed->inode);
+                // A listener is never shown nor decided about: its owner is not worth a search.
+                inodes.push_back(row->state == 2 ? 0 : parsed->inode);
             }
         });
         // A kernel without IPv6 refuses the second dump; the IPv4 table is still whole.
@@ -110,29 +111,32 @@ TcpFetch LinuxTcpTable::Fetch()
 
 DeleteOutcome LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
 {
-    // A listener or an unconnected UDP socket has no remote end: nothing of it is ever destroyed.
-    if (endpoints.remoteAddr.IsUnspecified() && endpoints.remotePort == 0)
-        return DeleteOutcome::NoSuchConnection;
-    std::vector<TcpRow> rows;
-    std::vector<uint32_t> inodes;
-    if (DumpRows(endpoints.protocol, rows, inodes) != 0)
+    // A listener or an unconnected UDP socket has no remote end: nothing of it is ever destroyed. Without a
+    // cookie the kernel would take any socket on the 4-tuple, the listener included.
+    if ((endpoints.remoteAddr.IsUnspecified() && endpoints.remotePort == 0) || endpoints.cookie == 0 ||
+        endpoints.cookie == ~uint64_t{0})
         return DeleteOutcome::NoSuchConnection;
     int error = 0;
     NetlinkSocket* netlink = Socket(error);
-    DeleteOutcome outcome = DeleteOutcome::NoSuchConnection;
-    for (const TcpRow& row : rows) {
-        TcpEndpoints found = row.endpoints;
-        found.cookie = endpoints.cookie;
-        if (row.state == 2 || netlink == nullptr || found != endpoints)
-            continue;
-        const inet_diag_req_v2 request = DestroyRequest(endpoints, row.endpoints.cookie);
-        const int refused = netlink->Request(SOCK_DESTROY, &request, sizeof request);
-        if (refused == 0)
-            outcome = DeleteOutcome::Deleted;
-        else if ((refused == EPERM || refused == EACCES) && outcome != DeleteOutcome::Deleted)
-            outcome = DeleteOutcome::NotPermitted; // no CAP_NET_ADMIN
+    if (netlink == nullptr)
+        return DeleteOutcome::NoSuchConnection;
+    const inet_diag_req_v2 request = DestroyRequest(endpoints);
+    switch (netlink->Request(SOCK_DESTROY, &request, sizeof request)) {
+    case 0:
+        return DeleteOutcome::Deleted;
+    case EPERM:
+    case EACCES:
+        return DeleteOutcome::NotPermitted; // no CAP_NET_ADMIN
+    default:
+        return DeleteOutcome::NoSuchConnection; // ENOENT gone, ESTALE another socket on the 4-tuple now
     }
-    return outcome;
+}
+
+std::optional<uint64_t> LinuxTcpTable::CountersStamp()
+{
+    if (!m_counters)
+        m_counters.emplace(m_procRoot + "/net");
+    return m_counters->Read();
 }
 
 } // namespace qb::linux_os

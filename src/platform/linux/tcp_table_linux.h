@@ -2,6 +2,7 @@
 // The TCP and connected UDP sockets of both families from sock_diag dumps, with owners from /proc.
 #include "platform/linux/netlink_socket.h"
 #include "platform/linux/sock_diag_parser.h"
+#include "platform/linux/socket_counters.h"
 #include "platform/linux/socket_owner_map.h"
 #include "platform/tcp_table_source.h"
 
@@ -13,9 +14,10 @@ namespace qb::linux_os {
 
 // Dumps TCP sockets of both families in every state and UDP sockets that have a remote address; each
 // becomes a row (IPv4-mapped ones in IPv4 form). Rows of sockets whose holder cannot be read (other
-// users' processes, time-wait) carry pid 0. Deleting uses SOCK_DESTROY (TCP, and UDP since kernel 4.5)
-// with the socket cookie from a fresh dump: a bare 4-tuple that no longer matches a connection would make
-// the kernel fall back to the listener on that port and destroy it.
+// users' processes, time-wait) and of listeners, which are never shown, carry pid 0. Deleting sends
+// SOCK_DESTROY (TCP, and UDP since kernel 4.5) with the socket cookie the row was listed with: the kernel
+// finds the socket by its 4-tuple and refuses when the cookie does not match, where a bare 4-tuple that
+// no longer matches a connection would make it fall back to the listener on that port and destroy it.
 // Sees the network namespace of the thread that first uses it. Not thread-safe.
 class LinuxTcpTable final : public TcpTableSource {
 public:
@@ -23,6 +25,7 @@ public:
 
     TcpFetch Fetch() override;
     DeleteOutcome DeleteConnection(const TcpEndpoints& endpoints) override;
+    std::optional<uint64_t> CountersStamp() override;
 
     // /proc scans made so far (the owner cache avoids most of them).
     int OwnerScans() const { return m_owners.ScanCount(); }
@@ -33,8 +36,10 @@ private:
     int DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::vector<uint32_t>& inodes);
     NetlinkSocket* Socket(int& error);
 
+    std::string m_procRoot;
     SocketOwnerMap m_owners;
     std::optional<NetlinkSocket> m_socket;
+    std::optional<SocketCounters> m_counters;
 };
 
 } // namespace qb::linux_os
