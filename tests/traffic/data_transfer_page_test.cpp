@@ -190,6 +190,10 @@ TEST_F(GraphTest, ASurfaceBorderPullsTheFrameInAndTheWindowShowsTheKeptDrawing)
     for (const QPoint p : {QPoint(0, 0), QPoint(50, 50), QPoint(199, 50), QPoint(100, 98)})
         EXPECT_EQ(shot.pixel(p + QPoint(1, 1)), At(p.x(), p.y())) << p.x() << "," << p.y();
     EXPECT_EQ(shot.pixel(0, 0), surface.palette().color(QPalette::Dark).rgb());
+    // Shown and drawn again, the surface plots into the image it has: no copy of it is made.
+    const uchar* const pixels = surface.Image().constBits();
+    graph.Draw();
+    EXPECT_EQ(surface.Image().constBits(), pixels);
 }
 
 TEST_F(GraphTest, DrawAfterTheSurfaceWasDestroyedDoesNothing)
