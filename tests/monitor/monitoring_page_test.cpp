@@ -185,14 +185,18 @@ TEST_F(MonitoringPageTest, TheButtonsActOnTheConnectionAndProcessTheClickedRowWa
     EXPECT_EQ(tcp.deleted.size(), 1u); // no row selected: nothing happens
 }
 
-TEST_F(MonitoringPageTest, ARebuildKeepsTheSelectionOnTheSameConnectionOnly)
+TEST_F(MonitoringPageTest, AnUpdateKeepsTheItemsAndTheSelectionOfTheSameConnectionsOnly)
 {
     const MonitorRow a = MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443);
     MonitorRow b = MakeRow(1, kCurl, 42, 5001, "10.0.0.5", 443);
     page.SetRows({a, b});
     ClickRow(1);
+    const QTreeWidgetItem* const itemOfB = Item(1);
     b.slot = 7;
+    b.remote = "changed";
     page.SetRows({MakeRow(2, "", 0, 6000, "10.0.0.9", 80), a, b});
+    EXPECT_EQ(Item(2), itemOfB); // updated in place
+    EXPECT_EQ(itemOfB->text(1) + itemOfB->data(0, MonitoringPage::kTagRole).toString(), "changed7");
     EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
     EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
     page.SetRows({a});
