@@ -49,7 +49,9 @@ void ConnectionMonitor::NotOnline(bool online)
         m_hooks.ShowOfflinePanel(false);
     if (cameOnline && m_hooks.StartTimer2)
         m_hooks.StartTimer2();
-    CheckForChanges();
+    // Online all along, the watch's own ticks do the checking.
+    if (cameOnline)
+        CheckForChanges();
 }
 
 int64_t ConnectionMonitor::NowMs() const
@@ -64,29 +66,35 @@ int64_t ConnectionMonitor::NowMs() const
 void ConnectionMonitor::CheckForChanges()
 {
     // During a refresh the fetch could not replace the snapshot; the check after it catches up.
-    if (!m_onlineFlag || IsUnloaded() || m_table.SnapshotInUse())
+    if (!m_onlineFlag || IsUnloaded() || m_table.SnapshotInUse() || m_table.FetchInFlight())
         return;
     const int64_t now = NowMs();
     // Read before the dump: whatever moves during it shows at the next check.
     const std::optional<uint64_t> stamp = m_table.CountersStamp();
-    if (stamp && stamp == m_lastStamp && m_lastFetchMs && now - *m_lastFetchMs < kFullFetchMs)
+    const bool listShown = !m_hooks.ListShown || m_hooks.ListShown();
+    if (stamp && stamp == m_lastStamp && m_lastFetchMs && (!listShown || now - *m_lastFetchMs < kFullFetchMs))
         return;
     m_lastStamp = stamp;
     m_lastFetchMs = now;
-    if (m_table.FetchTcpTable())
-        RefreshList();
+    m_table.FetchTcpTableAsync([this](std::optional<bool> changed) { Fetched(changed, false); });
 }
 
 void ConnectionMonitor::RefreshNow()
 {
     if (!m_onlineFlag || IsUnloaded())
         return;
-    if (!m_table.SnapshotInUse()) {
-        m_lastStamp = m_table.CountersStamp();
-        m_lastFetchMs = NowMs();
-        (void)m_table.FetchTcpTable();
-    }
-    RefreshList();
+    m_lastStamp = m_table.CountersStamp();
+    m_lastFetchMs = NowMs();
+    m_table.FetchTcpTableAsync([this](std::optional<bool> changed) { Fetched(changed, true); });
+}
+
+void ConnectionMonitor::Fetched(std::optional<bool> changed, bool refreshAnyway)
+{
+    // A fetch that came in while a refresh held the snapshot was dropped: the next check fetches again.
+    if (!changed)
+        m_lastStamp.reset();
+    if (refreshAnyway || changed.value_or(false))
+        RefreshList();
 }
 
 void ConnectionMonitor::RefreshList()

@@ -37,10 +37,13 @@ struct MonitorHooks {
     std::function<void()> StartTimer2;                            // the machine came online
     std::function<void(const std::vector<MonitorRow>&)> ShowRows; // the rebuilt list, in list order
     std::function<int64_t()> NowMs;                               // a monotonic clock; unset: steady_clock
+    std::function<bool()> ListShown;                              // the list is on screen; unset: always
 };
 
 // `Timer1`'s work, the watch for changes and `RefreshList`. The table is fetched only when the system's
-// socket counters moved (or cannot be read), and at least every kFullFetchMs so that state changes show.
+// socket counters moved (or cannot be read), and, while the list is on screen, at least every
+// kFullFetchMs so that state changes show (a dump walks the kernel's whole connection hash: 1 to 3 ms
+// however few sockets there are).
 // A refresh never nests: a request that arrives while one runs (from a nested event loop inside the
 // access decision, say) is kept, and the requests kept during one refresh are run as one more refresh
 // when it ends. While a refresh runs, the table's snapshot stays in place. UI thread only.
@@ -58,15 +61,17 @@ public:
     void SetOnlineFlag(bool online) { m_onlineFlag = online; }
     bool Refreshing() const { return m_refreshing; }
 
-    // Records the online state and shows the offline panel while offline. Online: starts Timer2 when the
-    // machine was offline before, then CheckForChanges. Nothing is fetched while offline.
+    // Records the online state and shows the offline panel while offline. Coming online: starts Timer2
+    // and checks for changes at once. Nothing is fetched while offline.
     void NotOnline(bool online);
     // The watch (every 50 ms): while online, fetches the table when the socket counters moved since the
-    // last fetch, cannot be read, or kFullFetchMs have passed, and rebuilds the list when the table
-    // changed. Does nothing while a refresh holds the snapshot; the next call catches up.
+    // last fetch, cannot be read, or kFullFetchMs have passed with the list shown, and rebuilds the list
+    // when the table
+    // changed. The fetch may run off the UI thread (TcpTable::FetchTcpTableAsync). Does nothing while a
+    // refresh holds the snapshot or a fetch is on its way; a later call catches up.
     void CheckForChanges();
-    // Fetches at once (unless a refresh holds the snapshot) and rebuilds the list whether or not the table
-    // changed: what block-all switching needs. Nothing while offline or once Unloaded.
+    // Fetches afresh and then rebuilds the list whether or not the table changed: what block-all
+    // switching needs. Nothing while offline or once Unloaded.
     void RefreshNow();
     // Rebuilds the list from the current snapshot; does nothing while offline or once Unloaded.
     void RefreshList();
@@ -79,6 +84,7 @@ private:
     std::vector<MonitorRow> BuildRows();
     bool IsUnloaded() const { return m_hooks.Unloaded && m_hooks.Unloaded(); }
     int64_t NowMs() const;
+    void Fetched(std::optional<bool> changed, bool refreshAnyway);
 
     TcpTable& m_table;
     OwnerResolver& m_resolver;

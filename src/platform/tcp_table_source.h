@@ -75,7 +75,7 @@ enum class DeleteOutcome {
 };
 
 // Reads the table and deletes single connections. Failures are reported in the result, never thrown.
-// Not thread-safe: one instance per thread.
+// Not thread-safe (one instance per thread) unless ThreadSafe() says so.
 class TcpTableSource {
 public:
     virtual ~TcpTableSource() = default;
@@ -90,6 +90,9 @@ public:
     // and none carried a datagram, so a fetch would find the same sockets (though a state may have moved
     // on). Cheap enough to ask every 50 ms. nullopt when it cannot be read: only a fetch can tell then.
     [[nodiscard]] virtual std::optional<uint64_t> CountersStamp() { return std::nullopt; }
+    // True when every call may come from any thread, at the same time as others: then fetches and
+    // batches of deletions can run off the UI thread.
+    virtual bool ThreadSafe() const { return false; }
 };
 
 } // namespace qb

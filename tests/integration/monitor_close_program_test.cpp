@@ -7,6 +7,7 @@
 #include "platform/linux/process_terminator_linux.h"
 #include "platform/linux/tcp_table_linux.h"
 #include "support/net_namespace.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -45,10 +46,10 @@ TEST(MonitorIntegrationTest, AChildsConnectionIsListedByItsProgramAndZatvorProgr
     QString tip;
     hooks.SetTrayTip = [&](const QString& text) { tip = text; };
     ConnectionMonitor monitor(table, resolver, processes, hooks);
-    monitor.NotOnline(true);
-    const auto found = std::ranges::find(monitor.Rows(), pid, &MonitorRow::pid);
-    ASSERT_NE(found, monitor.Rows().end());
-    const MonitorRow row = *found;
+    monitor.NotOnline(true); // the fetch runs on the table's worker; the rows follow through the event loop
+    const auto found = [&] { return std::ranges::find(monitor.Rows(), pid, &MonitorRow::pid); };
+    ASSERT_TRUE(test::WaitUntil([&] { return found() != monitor.Rows().end(); }, std::chrono::seconds(10)));
+    const MonitorRow row = *found();
     EXPECT_TRUE(row.text.startsWith("sleep (")) << row.text.toStdString();
     EXPECT_EQ(tip, "Quillbrook Personal Firewall: Monitoring 3 connections"); // listener, both ends
 

@@ -44,6 +44,7 @@ protected:
     QStringList tips;
     int timer2Starts = 0;
     int64_t now = 0;
+    bool listShown = true;
     bool unloaded = false;
     int unloads = 0;
     ConnectionMonitor monitor{
@@ -51,7 +52,7 @@ protected:
         MonitorHooks{[this] { return unloaded; }, [this] { ++unloads; },
                      [this](const QString& tip) { tips << tip; }, nullptr, [this] { ++timer2Starts; },
                      [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); },
-                     [this] { return now; }}};
+                     [this] { return now; }, [this] { return listShown; }}};
 
     // The row the monitor should build from source row `slot`.
     MonitorRow Expected(int16_t slot, const char* text, const char* remote, const char* path,
@@ -112,7 +113,7 @@ TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSeco
     source.rows = {Row(10, 5000), Row(10, 5001)};
     source.stamp = 1;
     monitor.SetOnlineFlag(true); // start-up found it online and started Timer2 itself
-    monitor.NotOnline(true);
+    monitor.CheckForChanges();
     monitor.CheckForChanges(); // nothing moved: no fetch
     ASSERT_EQ(std::pair(source.fetches, shown.size()), std::pair(1, std::size_t{1}));
     source.rows[1] = Row(10, 6000); // one closed, another opened: same count, the counters moved
@@ -127,6 +128,10 @@ TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSeco
     now += 1;
     monitor.CheckForChanges();
     EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
+    listShown = false; // nothing shows the states: only the counters lead to a fetch
+    now += ConnectionMonitor::kFullFetchMs;
+    monitor.CheckForChanges();
+    EXPECT_EQ(source.fetches, 3);
 
     source.stamp.reset(); // unreadable counters: every check fetches, as going offline stops it
     source.rows.pop_back();
@@ -153,7 +158,7 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
         if (++decisions == 1) {
             sawRefreshing = monitor.Refreshing();
             source.rows.push_back(Row(10, 5001));
-            monitor.NotOnline(true);
+            monitor.CheckForChanges();
             monitor.RefreshList();
             monitor.RefreshList();
         }
@@ -165,7 +170,7 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
     EXPECT_EQ(source.fetches, 1); // the nested tick did not replace the snapshot being read
     ASSERT_EQ(shown.size(), 2u);  // the refresh and one follow-up
     EXPECT_EQ(shown[1].size(), 1u);
-    monitor.NotOnline(true); // the next tick sees the new count
+    monitor.CheckForChanges(); // the next tick sees the new count
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].size(), 2u);
 }

@@ -96,14 +96,16 @@ TEST(SocketCountersTest, TheDigestMovesWithOpensResetsSocketsAndDatagramsButNotW
          {std::tuple{snmp("200 16 2 0 0 3 1734", "230 231"), sockstat, snmp6},
           {snmp("200 15 2 0 1 3 1734", "230 231"), sockstat, snmp6},
           {snmp("200 15 2 0 0 3 1734", "230 232"), sockstat, snmp6},
-          {snmp("200 15 2 0 0 3 1734", "230 231"), std::string("TCP: inuse 3 orphan 0 tw 2\nUDP: inuse 1"),
-           snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"),
+           std::string("sockets: used 9\nTCP: inuse 3 tw 2\nUDP: inuse 1"), snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"),
+           std::string("sockets: used 9\nTCP: inuse 3 tw 1\nUDP: inuse 2"), snmp6},
           {snmp("200 15 2 0 0 3 1734", "230 231"), sockstat, std::string("Udp6InDatagrams 8\n")}})
         EXPECT_NE(CountersDigest(snmpText, snmp6Text, sockstatText, sockstat6), digest)
             << snmpText << sockstatText;
     EXPECT_EQ(CountersDigest("", snmp6, sockstat, sockstat6), std::nullopt);
-    EXPECT_EQ(CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), "", sockstat, "").has_value(),
-              true); // no IPv6
+    EXPECT_TRUE(
+        CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), "", sockstat, "").has_value()); // no IPv6
 }
 
 TEST(DpkgIndexTest, FilesOfInstalledPackagesHaveTheirPackagesVersion)

@@ -75,7 +75,7 @@ TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProg
     fake.processes->Add(40, "/usr/bin/curl");
     fake.threads->threadsOf[40] = {40, 41};
     fake.tcp->rows = {Established(40, 4096), Established(40, 4097)};
-    window->NotOnline(true);
+    window->CheckForChanges();
 
     QTreeWidget* list = window->Monitoring()->ListView1();
     ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -92,7 +92,7 @@ TEST_F(FrmMainTest, BlockAllTwiceFromTheToolbarRebuildsTwiceAndTheFirewallLabelT
 {
     fake.processes->Add(40, "/usr/bin/curl");
     fake.tcp->rows = {Established(40, 4096)};
-    window->NotOnline(true);
+    window->CheckForChanges();
     const qsizetype rebuilds = tips.size();
     fake.tcp->deleted.clear();
 

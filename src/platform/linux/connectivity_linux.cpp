@@ -2,34 +2,45 @@
 
 #include <linux/if.h>
 #include <linux/rtnetlink.h>
+#include <sys/socket.h>
 
+#include <cerrno>
 #include <fstream>
 #include <set>
 
 namespace qb::linux_os {
 
 LinuxConnectivity::LinuxConnectivity(GetEnv getEnv, std::string configHome)
-    : m_getEnv(std::move(getEnv)), m_configHome(std::move(configHome))
+    : m_getEnv(std::move(getEnv)), m_configHome(std::move(configHome)),
+      m_announcements(OpenAnnouncements(RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR))
 {
 }
 
 ConnectedState LinuxConnectivity::Query()
 {
+    // Drained before reading, so that a change made during the read is announced to the next query.
+    if (DrainAnnouncements(m_announcements) || !m_online)
+        m_online = HasAddressedInterfaceUp();
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_proxyRead || now - *m_proxyRead >= kProxyLifetime) {
+        m_proxy = ProxyConfigured(m_getEnv, m_configHome);
+        m_proxyRead = now;
+    }
     ConnectedState state;
-    state.connected = HasAddressedInterfaceUp();
+    state.connected = m_online.value_or(false);
     if (state.connected)
         state.flags |= ConnectedState::kLan;
-    if (ProxyConfigured(m_getEnv, m_configHome))
+    if (m_proxy)
         state.flags |= ConnectedState::kProxy;
     return state;
 }
 
-bool LinuxConnectivity::HasAddressedInterfaceUp()
+std::optional<bool> LinuxConnectivity::HasAddressedInterfaceUp()
 {
     if (!m_socket) {
         m_socket = NetlinkSocket::Open(NETLINK_ROUTE);
         if (!m_socket)
-            return false;
+            return std::nullopt;
     }
     std::set<int> up;
     ifinfomsg links{};
@@ -54,8 +65,10 @@ bool LinuxConnectivity::HasAddressedInterfaceUp()
                 addressed = true;
         });
     }
-    if (error != 0)
+    if (error != 0) {
         m_socket.reset(); // an interrupted dump may leave parts of its answer queued
+        return std::nullopt;
+    }
     return addressed;
 }
 

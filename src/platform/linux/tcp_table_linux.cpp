@@ -47,24 +47,35 @@ inet_diag_req_v2 DestroyRequest(const TcpEndpoints& endpoints)
 
 } // namespace
 
-LinuxTcpTable::LinuxTcpTable(std::string procRoot) : m_procRoot(procRoot), m_owners(std::move(procRoot)) {}
-
-NetlinkSocket* LinuxTcpTable::Socket(int& error)
+LinuxTcpTable::LinuxTcpTable(std::string procRoot)
+    : m_procRoot(procRoot), m_owners(std::move(procRoot)),
+      m_dumpSocket(NetlinkSocket::Open(NETLINK_SOCK_DIAG)),
+      m_destroySocket(NetlinkSocket::Open(NETLINK_SOCK_DIAG)), m_counters(std::in_place, m_procRoot + "/net")
 {
-    if (!m_socket) {
-        m_socket = NetlinkSocket::Open(NETLINK_SOCK_DIAG);
-        if (!m_socket) {
+}
+
+NetlinkSocket* LinuxTcpTable::Socket(std::optional<NetlinkSocket>& slot, int& error)
+{
+    if (!slot) {
+        slot = NetlinkSocket::Open(NETLINK_SOCK_DIAG);
+        if (!slot) {
             error = errno;
             return nullptr;
         }
     }
-    return &*m_socket;
+    return &*slot;
+}
+
+int LinuxTcpTable::OwnerScans()
+{
+    std::lock_guard lock(m_fetchMutex);
+    return m_owners.ScanCount();
 }
 
 int LinuxTcpTable::DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::vector<uint32_t>& inodes)
 {
     int error = 0;
-    NetlinkSocket* socket = Socket(error);
+    NetlinkSocket* socket = Socket(m_dumpSocket, error);
     if (socket == nullptr)
         return error;
     for (const uint8_t family : {AF_INET, AF_INET6}) {
@@ -83,7 +94,7 @@ int LinuxTcpTable::DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::
         });
         // A kernel without IPv6 refuses the second dump; the IPv4 table is still whole.
         if (error != 0 && !(family == AF_INET6 && (error == EAFNOSUPPORT || error == ENOENT))) {
-            m_socket.reset(); // an interrupted dump may leave parts of its answer queued
+            m_dumpSocket.reset(); // an interrupted dump may leave parts of its answer queued
             return error;
         }
     }
@@ -92,6 +103,7 @@ int LinuxTcpTable::DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::
 
 TcpFetch LinuxTcpTable::Fetch()
 {
+    std::lock_guard lock(m_fetchMutex);
     std::vector<TcpRow> rows;
     std::vector<uint32_t> inodes;
     TcpFetch fetch;
@@ -116,8 +128,9 @@ DeleteOutcome LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
     if ((endpoints.remoteAddr.IsUnspecified() && endpoints.remotePort == 0) || endpoints.cookie == 0 ||
         endpoints.cookie == ~uint64_t{0})
         return DeleteOutcome::NoSuchConnection;
+    std::lock_guard lock(m_deleteMutex);
     int error = 0;
-    NetlinkSocket* netlink = Socket(error);
+    NetlinkSocket* netlink = Socket(m_destroySocket, error);
     if (netlink == nullptr)
         return DeleteOutcome::NoSuchConnection;
     const inet_diag_req_v2 request = DestroyRequest(endpoints);
@@ -134,8 +147,7 @@ DeleteOutcome LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
 
 std::optional<uint64_t> LinuxTcpTable::CountersStamp()
 {
-    if (!m_counters)
-        m_counters.emplace(m_procRoot + "/net");
+    std::lock_guard lock(m_countersMutex);
     return m_counters->Read();
 }
 
