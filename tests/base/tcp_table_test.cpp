@@ -1,6 +1,7 @@
 #include "base/tcp_table.h"
 #include "base/text_format.h"
 #include "fakes/fake_tcp_table.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,10 @@ TEST_F(TcpTableTest, ConversionWritesEachRowToItsSlotAndEmptiesRowsWithoutEndpoi
     EXPECT_EQ(table.Connections[0].State, "");
     EXPECT_EQ(table.Connections[0].Path + table.Connections[1].Path, "");
     EXPECT_EQ(table.MonitoredCount(), 1);
+    // Closing a slot sends what it holds; an index outside the slots sends nothing; a refusal is silent.
+    source.refuseDeletes = true;
+    EXPECT_TRUE(!table.CloseConnection(2001) && !table.CloseConnection(-1) && table.CloseConnection(2));
+    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{udp6.endpoints});
 }
 
 TEST_F(TcpTableTest, OnlyTheFirst2001RowsReachTheSlotsButBlockAllDeletesEveryConnectionAndNoListener)
@@ -109,16 +114,6 @@ TEST_F(TcpTableTest, OnlyTheFirst2001RowsReachTheSlotsButBlockAllDeletesEveryCon
     EXPECT_EQ(source.deleted.back(), rows.back().endpoints); // beyond the slots, by its cookie
 }
 
-TEST_F(TcpTableTest, CloseConnectionSendsTheSlotAsStoredAndRejectsIndicesOutsideTheTable)
-{
-    EXPECT_FALSE(table.CloseConnection(2001));
-    EXPECT_FALSE(table.CloseConnection(-1));
-    EXPECT_TRUE(source.deleted.empty());
-    source.refuseDeletes = true; // the system's refusal is silent
-    EXPECT_TRUE(table.CloseConnection(2000));
-    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{TcpEndpoints{}});
-}
-
 TEST_F(TcpTableTest, TheSnapshotIsNotReplacedNorTheConversionNestedWhileItIsRead)
 {
     source.rows = {Established(1, 0x1000), Established(2, 0x2000)};
@@ -136,6 +131,26 @@ TEST_F(TcpTableTest, TheSnapshotIsNotReplacedNorTheConversionNestedWhileItIsRead
     EXPECT_EQ(Pids(2), (std::vector<uint32_t>{1, 2}));
     table.BlockAll = nullptr;
     EXPECT_TRUE(table.FetchTcpTable()); // free again once the conversion is over
+}
+
+TEST_F(TcpTableTest, AThreadSafeSourceIsFetchedOnTheWorkerAndAnAnswerArrivingWhileTheSnapshotIsReadIsDropped)
+{
+    source.threadSafe = true;
+    source.rows = {Established(1, 0x1000)};
+    std::vector<std::optional<bool>> answers;
+    const auto record = [&answers](std::optional<bool> changed) { answers.push_back(changed); };
+    table.FetchTcpTableAsync(record);
+    table.FetchTcpTableAsync(record); // while the first is on its way: answered by one more fetch
+    EXPECT_TRUE(answers.empty() && table.FetchInFlight());
+    ASSERT_TRUE(test::WaitUntil([&] { return answers.size() == 2; }, std::chrono::seconds(10)));
+    EXPECT_EQ(answers, (std::vector<std::optional<bool>>{true, false}));
+    EXPECT_EQ(source.fetches, 2);
+    {
+        TcpTable::ReadGuard reading(table);
+        table.FetchTcpTableAsync(record);
+        ASSERT_TRUE(test::WaitUntil([&] { return answers.size() == 3; }, std::chrono::seconds(10)));
+    }
+    EXPECT_EQ(answers.back(), std::nullopt);
 }
 
 TEST(AddressTextTest, AddressesAreWrittenAsRfc5952SaysWithBracketsAroundAnIPv6AddressBeforeItsPort)

@@ -1,21 +1,26 @@
 // The main window on the real platform inside a private network namespace that is online without a
-// default route: an unknown program reaching only ::1 is listed, frozen and prompted, and a blocked
-// program's IPv6 connection and connected UDP socket are destroyed by the polls while the listener and a
-// bound UDP socket keep working.
+// default route: an unknown program reaching only ::1 is listed under its own name, frozen and prompted,
+// and "Zatvor program" ends it while frozen; a blocked program's IPv6 connection and connected UDP socket
+// are destroyed by the polls while the listener and a bound UDP socket keep working.
 #include "base/settings_store.h"
 #include "control/prompt_list_window.h"
 #include "control/rule_store.h"
+#include "controls/picture_box.h"
+#include "controls/user_control7.h"
 #include "integration/loopback.h"
 #include "monitor/monitoring_page.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/unique_fd.h"
 #include "shell/frm_main_window.h"
 #include "support/net_namespace.h"
+#include "support/pointer.h"
 #include "support/temp_home.h"
 #include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFocusEvent>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -93,7 +98,7 @@ protected:
 };
 
 TEST_F(FrmMainInNamespaceTest,
-       AnUnknownProgramReachingOnlyIPv6LoopbackIsListedFrozenAndPromptedWithoutADefaultRouteInNamespace)
+       AnUnknownProgramReachingOnlyIPv6LoopbackIsListedFrozenPromptedAndEndedWithoutADefaultRouteInNamespace)
 {
     window->LoadWindow();
     std::optional<test::ChildProcess> bash;
@@ -111,9 +116,19 @@ TEST_F(FrmMainInNamespaceTest,
     EXPECT_NE(FindRow(list, ownName + " (" + QString::number(port6) + ")"), nullptr);
     EXPECT_EQ(list->topLevelItemCount(), 2);
 
-    window->Prompts().Latest()->close(); // no answer: released, the connection kept
-    EXPECT_TRUE(bash->WaitForState('S', 10000));
-    EXPECT_FALSE(PeerGone(accepted));
+    // Ending a process is refused for this program and once the pid could name another process.
+    const auto pid = static_cast<uint32_t>(bash->Pid());
+    const auto self = static_cast<uint32_t>(::getpid());
+    EXPECT_FALSE(platform->terminator->Terminate(pid, *platform->processes->StartTime(pid) + 1));
+    EXPECT_FALSE(platform->terminator->Terminate(self, *platform->processes->StartTime(self)));
+    // "Zatvor program" on its row ends it although it is stopped.
+    window->Monitoring()->AskYesNo = [](const QString&) { return true; };
+    QFocusEvent focus(QEvent::FocusIn); // the buttons wait for the list's focus
+    QApplication::sendEvent(list, &focus);
+    list->setCurrentItem(FindRow(list, expected));
+    test::Click(window->Monitoring()->UserControl71()->Picture1());
+    EXPECT_TRUE(bash->WaitForState('Z', 10000));
+    EXPECT_TRUE(test::WaitUntil([&] { return PeerGone(accepted); }, std::chrono::seconds(10)));
     ::close(accepted);
 }
 

@@ -193,39 +193,31 @@ TEST_F(ConnectionMonitorTest, AnUnloadedWindowRefreshesNothingAndARefreshInProgr
 }
 
 // Owner resolution, the refresh's middle step.
-TEST_F(ConnectionMonitorTest, EachOwnedConnectionIsCheckedOnceInListingOrderAndOnlyTheOneDecidedIsDeleted)
+TEST_F(ConnectionMonitorTest, OwnersAreCheckedOnceEachInListingOrderAndThoseThatCannotBeReadStayUnknown)
 {
+    for (uint32_t pid = 100; pid < 400; ++pid)
+        processes.Add(pid, "/usr/bin/idle");
     processes.Add(50, "/opt/b");
     processes.Add(30, "/opt/a");
+    processes.Add(0, std::nullopt);   // no owner visible
+    processes.Add(77, std::nullopt);  // another user's process, or one that ended
+    processes.Add(78, std::string()); // an empty answer counts as none
     std::vector<std::pair<std::string, int16_t>> calls;
     resolver.CheckPrograms = [&calls](const std::string& path, int16_t index) {
         calls.emplace_back(path, index);
         return index == 0;
     };
     // Processes in the listing's order, each one's slots ascending, the last row included; listening
-    // slots are neither named nor checked.
-    EXPECT_EQ(Resolve({Row(30, 4096), Row(50, 4097), Row(30, 22, 2), Row(30, 4098)}),
-              (std::vector<std::string>{"/opt/a", "/opt/b", "", "/opt/a"}));
-    EXPECT_EQ(calls, (decltype(calls){{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 3}}));
-    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{Expected(0, "", "", "", 0).endpoints});
-}
-
-TEST_F(ConnectionMonitorTest, OnlyOwnersAreLookedUpAndThoseThatCannotBeReadKeepAnEmptyPathUnchecked)
-{
-    for (uint32_t pid = 100; pid < 400; ++pid)
-        processes.Add(pid, "/usr/bin/idle");
-    processes.Add(0, std::nullopt);   // no owner visible
-    processes.Add(77, std::nullopt);  // another user's process, or one that ended
-    processes.Add(78, std::string()); // an empty answer counts as none
-    processes.Add(40, "/usr/bin/curl");
-    int checks = 0;
-    resolver.CheckPrograms = [&checks](const std::string&, int16_t) { return ++checks < 0; };
-    EXPECT_EQ(Resolve({Row(0, 4096), Row(77, 4097), Row(78, 4098), Row(79, 4099), Row(40, 4100)}),
-              (std::vector<std::string>{"", "", "", "", "/usr/bin/curl"}));
-    EXPECT_EQ(processes.pathLookups, 4);
+    // slots are neither named nor checked; only owners of slots are looked up.
+    EXPECT_EQ(Resolve({Row(30, 4096), Row(50, 4097), Row(30, 22, 2), Row(0, 4), Row(77, 5), Row(78, 6),
+                       Row(79, 7), Row(30, 4098)}),
+              (std::vector<std::string>{"/opt/a", "/opt/b", "", "", "", "", "", "/opt/a"}));
+    EXPECT_EQ(calls, (decltype(calls){{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 7}}));
+    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{source.rows[0].endpoints});
+    EXPECT_EQ(processes.pathLookups, 5);
     processes.failList = true;
-    EXPECT_EQ(Resolve({Row(40, 4096)}), std::vector<std::string>{""});
-    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(Resolve({Row(30, 4096)}), std::vector<std::string>{""});
+    EXPECT_EQ(calls.size(), 3u);
 }
 
 // Ending a real process, and refusing once its pid was reused, is pinned by the integration tests; the

@@ -132,10 +132,11 @@ TEST_F(MonitoringPageTest, TheBannerCarriesThePageTitleBesideItsPictureAboveTheL
     EXPECT_FALSE(title->geometry().intersects(page.Banner()->Image1Geometry()));
 }
 
-TEST_F(MonitoringPageTest, RowsShowBothColumnsInTheGivenOrderWithTheSlotAsTag)
+TEST_F(MonitoringPageTest, RowsShowBothColumnsWithTheSlotAsTagAndAnUpdateKeepsTheItemsOfTheSameConnections)
 {
-    page.SetRows({MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443), MakeRow(1, "", 0, 6000, "10.0.0.9", 22),
-                  MakeRow(0, "/opt/a\x1b", 43, 7000, "10.0.0.7", 80)});
+    const MonitorRow curl = MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443);
+    MonitorRow unknown = MakeRow(1, "", 0, 6000, "10.0.0.9", 22);
+    page.SetRows({curl, unknown, MakeRow(0, "/opt/a\x1b", 43, 7000, "10.0.0.7", 80)});
     EXPECT_EQ(List()->columnWidth(0), 133); // 2000 twips: the icon, the name and the port
     EXPECT_EQ(List()->columnWidth(1), List()->width() - 133 - 40);
     QStringList shown;
@@ -146,27 +147,32 @@ TEST_F(MonitoringPageTest, RowsShowBothColumnsInTheGivenOrderWithTheSlotAsTag)
                                   "a\\x1B (7000) 10.0.0.7:80 0"}));
     const QImage question = ImageStringToImage(QLatin1StringView(images::kPicQuestion));
     EXPECT_EQ(Item(1)->icon(0).pixmap(16, 16).toImage().convertToFormat(question.format()), question);
+
+    ClickRow(1);
+    const QTreeWidgetItem* const itemOfUnknown = Item(1);
+    unknown.slot = 7;
+    unknown.remote = "changed";
+    page.SetRows({MakeRow(2, "", 9, 6001, "10.0.0.9", 80), curl, unknown});
+    EXPECT_EQ(Item(2), itemOfUnknown); // updated in place, still selected
+    EXPECT_EQ(itemOfUnknown->text(1) + itemOfUnknown->data(0, MonitoringPage::kTagRole).toString(),
+              "changed7");
+    EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
+    EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
+    page.SetRows({curl});
+    EXPECT_TRUE(List()->selectedItems().isEmpty());
 }
 
-TEST_F(MonitoringPageTest, TheButtonsWaitForTheListsFocusWhichChoosesNoRow)
-{
-    page.SetRows({MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443)});
-    EXPECT_FALSE(page.UserControl71()->Enabled());
-    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason), focusOut(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(List(), &focusIn);
-    EXPECT_TRUE(page.UserControl72()->Enabled());
-    EXPECT_TRUE(page.UserControl71()->Enabled());
-    EXPECT_EQ(pane.Label7(0)->text(), "Name: ");
-    QApplication::sendEvent(List(), &focusOut);
-    page.SetRows({});
-    EXPECT_TRUE(page.UserControl72()->Enabled()); // for good
-}
-
-TEST_F(MonitoringPageTest, TheButtonsActOnTheConnectionAndProcessTheClickedRowWasBuiltFrom)
+TEST_F(MonitoringPageTest, TheButtonsWaitForTheListsFocusThenActOnTheConnectionAndProcessOfTheClickedRow)
 {
     const MonitorRow curl = MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443);
     const MonitorRow odd = MakeRow(1, "/opt/x\ny", 43, 6000, "10.0.0.9", 80);
     page.SetRows({curl, odd});
+    EXPECT_FALSE(page.UserControl71()->Enabled());
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason), focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(List(), &focusIn);
+    QApplication::sendEvent(List(), &focusOut);
+    EXPECT_TRUE(page.UserControl72()->Enabled() && page.UserControl71()->Enabled()); // for good
+    EXPECT_EQ(pane.Label7(0)->text(), "Name: ");                                     // no row chosen
     ClickRow(1);
     EXPECT_EQ(pane.Label7(6)->text(), "Remote Port: 80");
     test::Click(page.UserControl72()->Picture1());
@@ -183,24 +189,6 @@ TEST_F(MonitoringPageTest, TheButtonsActOnTheConnectionAndProcessTheClickedRowWa
     List()->clearSelection();
     test::Click(page.UserControl72()->Picture1());
     EXPECT_EQ(tcp.deleted.size(), 1u); // no row selected: nothing happens
-}
-
-TEST_F(MonitoringPageTest, AnUpdateKeepsTheItemsAndTheSelectionOfTheSameConnectionsOnly)
-{
-    const MonitorRow a = MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443);
-    MonitorRow b = MakeRow(1, kCurl, 42, 5001, "10.0.0.5", 443);
-    page.SetRows({a, b});
-    ClickRow(1);
-    const QTreeWidgetItem* const itemOfB = Item(1);
-    b.slot = 7;
-    b.remote = "changed";
-    page.SetRows({MakeRow(2, "", 0, 6000, "10.0.0.9", 80), a, b});
-    EXPECT_EQ(Item(2), itemOfB); // updated in place
-    EXPECT_EQ(itemOfB->text(1) + itemOfB->data(0, MonitoringPage::kTagRole).toString(), "changed7");
-    EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
-    EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
-    page.SetRows({a});
-    EXPECT_TRUE(List()->selectedItems().isEmpty());
 }
 
 TEST_F(MonitoringPageTest, PingFromARowsContextMenuShowsTheResultWithoutBlocking)
