@@ -1,6 +1,8 @@
-// Times the connection table fetch with owners against `ss -tnp` and `ss -tn` on the same sockets:
-// 2000 established loopback connections held by 50 child processes, inside a private network namespace.
-// Run as root: bench_tcp_fetch [connections] [processes]
+// Times the connection table fetch with owners against `ss` on the same sockets: a mixed table of
+// established loopback TCP connections, half IPv4 and half IPv6, and connected UDP sockets, held by child
+// processes inside a private network namespace. `ss -tn` lists the TCP sockets without owners, `ss -tunp`
+// the TCP and connected UDP sockets with owners, as the fetch does.
+// Run as root: bench_tcp_fetch [tcp connections=2000] [udp sockets=200] [processes=50]
 #include "platform/linux/tcp_table_linux.h"
 #include "support/net_namespace.h"
 
@@ -56,14 +58,59 @@ void RunQuietly(const char* program, const char* argument)
     }
 }
 
+// A loopback address of either family with the given port (host order).
+struct Loopback {
+    sockaddr_in6 address{};
+    socklen_t length = 0;
+    Loopback(bool v6, uint16_t port)
+    {
+        if (v6) {
+            address.sin6_family = AF_INET6;
+            address.sin6_addr = in6addr_loopback;
+            address.sin6_port = htons(port);
+            length = sizeof(sockaddr_in6);
+        } else {
+            auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+            v4->sin_family = AF_INET;
+            v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            v4->sin_port = htons(port);
+            length = sizeof(sockaddr_in);
+        }
+    }
+    sockaddr* Get() { return reinterpret_cast<sockaddr*>(&address); }
+};
+
+// A bound socket of `type` on the loopback address of either family; returns the fd, fills the port.
+int Bound(bool v6, int type, uint16_t& port)
+{
+    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, type, 0);
+    Loopback at(v6, 0);
+    if (fd < 0 || ::bind(fd, at.Get(), at.length) != 0 || (type == SOCK_STREAM && ::listen(fd, 4096) != 0) ||
+        ::getsockname(fd, at.Get(), &at.length) != 0) {
+        std::perror("bind");
+        std::exit(1);
+    }
+    port = ntohs(at.address.sin6_port); // where sin_port is too
+    return fd;
+}
+
+int ConnectTo(bool v6, int type, uint16_t port)
+{
+    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, type, 0);
+    Loopback to(v6, port);
+    return fd >= 0 && ::connect(fd, to.Get(), to.length) == 0 ? fd : -1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const int connections = argc > 1 ? std::atoi(argv[1]) : 2000;
-    const int processes = argc > 2 ? std::atoi(argv[2]) : 50;
-    if (connections <= 0 || processes <= 0 || connections % processes != 0) {
-        std::fprintf(stderr, "connections must be a positive multiple of processes\n");
+    const int udpSockets = argc > 2 ? std::atoi(argv[2]) : 200;
+    const int processes = argc > 3 ? std::atoi(argv[3]) : 50;
+    if (connections <= 0 || udpSockets < 0 || processes <= 0 || connections % (2 * processes) != 0 ||
+        udpSockets % (2 * processes) != 0) {
+        std::fprintf(stderr, "TCP connections and UDP sockets must be multiples of twice the processes\n");
         return 2;
     }
     std::string why;
@@ -76,19 +123,13 @@ int main(int argc, char** argv)
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
 
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 4096) != 0 ||
-        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        std::perror("listener");
-        return 1;
-    }
+    uint16_t tcpPort[2] = {};
+    uint16_t udpPort[2] = {};
+    const int listeners[2] = {Bound(false, SOCK_STREAM, tcpPort[0]), Bound(true, SOCK_STREAM, tcpPort[1])};
+    const int receivers[2] = {Bound(false, SOCK_DGRAM, udpPort[0]), Bound(true, SOCK_DGRAM, udpPort[1])};
 
-    const int perProcess = connections / processes;
+    const int tcpPerFamily = connections / processes / 2;
+    const int udpPerFamily = udpSockets / processes / 2;
     std::vector<std::unique_ptr<qb::test::ChildProcess>> children;
     std::vector<int> accepted;
     for (int p = 0; p < processes; ++p) {
@@ -96,10 +137,15 @@ int main(int argc, char** argv)
         if (::pipe(ready) != 0)
             return 1;
         children.push_back(std::make_unique<qb::test::ChildProcess>([&] {
-            for (int i = 0; i < perProcess; ++i) {
-                const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-                if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-                    ::_exit(1);
+            for (const bool v6 : {false, true}) {
+                for (int i = 0; i < tcpPerFamily; ++i) {
+                    if (ConnectTo(v6, SOCK_STREAM, tcpPort[v6]) < 0)
+                        ::_exit(1);
+                }
+                for (int i = 0; i < udpPerFamily; ++i) {
+                    if (ConnectTo(v6, SOCK_DGRAM, udpPort[v6]) < 0)
+                        ::_exit(1);
+                }
             }
             (void)!::write(ready[1], "x", 1);
             for (;;)
@@ -112,19 +158,23 @@ int main(int argc, char** argv)
             return 1;
         }
         ::close(ready[0]);
-        for (int i = 0; i < perProcess; ++i)
-            accepted.push_back(::accept(listener, nullptr, nullptr));
+        for (const int listener : listeners) {
+            for (int i = 0; i < tcpPerFamily; ++i)
+                accepted.push_back(::accept(listener, nullptr, nullptr));
+        }
     }
 
-    std::size_t rows = 0;
-    std::size_t owned = 0;
+    std::size_t rows = 0, owned = 0, ipv6 = 0, udp = 0;
     const double cold = MedianMs(15, [&] {
         qb::linux_os::LinuxTcpTable table;
         const qb::TcpFetch fetch = table.Fetch();
-        rows = fetch.snapshot.AvailableRows();
-        owned = 0;
-        for (uint32_t i = 0; i < rows; ++i)
-            owned += fetch.snapshot.Row(i).pid != 0;
+        rows = fetch.snapshot.RowCount();
+        owned = ipv6 = udp = 0;
+        for (const qb::TcpRow& row : fetch.snapshot.Rows()) {
+            owned += row.pid != 0;
+            ipv6 += row.endpoints.localAddr.IsIPv6();
+            udp += row.endpoints.protocol == qb::Transport::Udp;
+        }
     });
     qb::linux_os::LinuxTcpTable warmTable;
     (void)warmTable.Fetch();
@@ -132,34 +182,37 @@ int main(int argc, char** argv)
     // One new connection per fetch, held by a process that already owns sockets: the usual churn.
     std::vector<int> extra;
     std::vector<double> churnTimes;
-    for (int i = 0; i < 15; ++i) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+    for (int i = 0; i < 16; ++i) {
+        const bool v6 = i % 2 != 0;
+        const int fd = ConnectTo(v6, SOCK_STREAM, tcpPort[v6]);
+        if (fd < 0)
             return 1;
         extra.push_back(fd);
-        extra.push_back(::accept(listener, nullptr, nullptr));
+        extra.push_back(::accept(listeners[v6], nullptr, nullptr));
         const auto start = Clock::now();
         (void)warmTable.Fetch();
         churnTimes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::sort(churnTimes.begin(), churnTimes.end());
     const double churn = churnTimes[churnTimes.size() / 2];
-    const double ssWithOwners = MedianMs(15, [] { RunQuietly("ss", "-tnp"); });
     const double ssPlain = MedianMs(15, [] { RunQuietly("ss", "-tn"); });
+    const double ssAll = MedianMs(15, [] { RunQuietly("ss", "-tunp"); });
 
-    std::printf("%d connections held by %d processes: %zu rows, %zu with an owner\n", connections, processes,
-                rows, owned);
+    std::printf("%d TCP connections (half IPv6) and %d connected UDP sockets held by %d processes\n",
+                connections, udpSockets, processes);
+    std::printf("rows: %zu (%zu IPv6, %zu UDP), %zu with an owner\n", rows, ipv6, udp, owned);
     std::printf("fetch with owners, cold cache : %8.2f ms\n", cold);
     std::printf("fetch with owners, warm cache : %8.2f ms\n", warm);
     std::printf("warm cache, one new connection: %8.2f ms\n", churn);
-    std::printf("ss -tnp                       : %8.2f ms\n", ssWithOwners);
     std::printf("ss -tn                        : %8.2f ms\n", ssPlain);
-    std::printf("cold / ss -tnp = %.2f   warm / ss -tnp = %.2f   warm / ss -tn = %.2f\n", cold / ssWithOwners,
-                warm / ssWithOwners, warm / ssPlain);
+    std::printf("ss -tunp                      : %8.2f ms\n", ssAll);
+    std::printf("cold / ss -tunp = %.2f   warm / ss -tunp = %.2f   warm / ss -tn = %.2f\n", cold / ssAll,
+                warm / ssAll, warm / ssPlain);
     for (const int fd : extra)
         ::close(fd);
     for (const int fd : accepted)
         ::close(fd);
-    ::close(listener);
+    for (const int fd : {listeners[0], listeners[1], receivers[0], receivers[1]})
+        ::close(fd);
     return 0;
 }

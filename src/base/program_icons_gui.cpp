@@ -75,6 +75,14 @@ QPixmap ProgramIcons::Icon(const QString& path, int size)
     return pixmap;
 }
 
+void ProgramIcons::Retain(const QSet<QString>& paths)
+{
+    for (auto it = m_iconNames.begin(); it != m_iconNames.end();)
+        it = paths.contains(it.key()) ? std::next(it) : m_iconNames.erase(it);
+    for (auto it = m_pixmaps.begin(); it != m_pixmaps.end();)
+        it = paths.contains(it.key().left(it.key().lastIndexOf(u'\n'))) ? std::next(it) : m_pixmaps.erase(it);
+}
+
 void ProgramIcons::Resolved(const QString& path, const QString& iconName)
 {
     m_pending.remove(path);

@@ -27,6 +27,9 @@ public:
     QPixmap GenericIcon(int size) const;
     // True once the answer for `path` has arrived.
     bool Known(const QString& path) const { return m_iconNames.contains(path); }
+    // Forgets the icons of every program but these (the ones in use); a program that comes back is looked
+    // up again. Look-ups on their way are kept.
+    void Retain(const QSet<QString>& paths);
 
 signals:
     void IconReady(const QString& path);

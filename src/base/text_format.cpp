@@ -42,6 +42,60 @@ std::string FormatIPv4(uint32_t addr)
            std::to_string(bytes[3]);
 }
 
+std::string FormatAddress(const IpAddress& address)
+{
+    if (!address.IsIPv6())
+        return FormatIPv4(address.IPv4());
+    uint16_t groups[8];
+    for (int i = 0; i < 8; ++i)
+        groups[i] = static_cast<uint16_t>(address.bytes[2 * i] << 8 | address.bytes[2 * i + 1]);
+    if (groups[0] == 0 && groups[1] == 0 && groups[2] == 0 && groups[3] == 0 && groups[4] == 0 &&
+        groups[5] == 0xffff) {
+        uint32_t mapped = 0;
+        std::memcpy(&mapped, address.bytes.data() + 12, 4);
+        return "::ffff:" + FormatIPv4(mapped);
+    }
+    int bestStart = -1;
+    int bestLength = 1; // a single zero group is written out, never as "::"
+    for (int i = 0; i < 8;) {
+        int end = i;
+        while (end < 8 && groups[end] == 0)
+            ++end;
+        if (end - i > bestLength) {
+            bestStart = i;
+            bestLength = end - i;
+        }
+        i = end == i ? i + 1 : end;
+    }
+    std::string text;
+    char hex[8];
+    for (int i = 0; i < 8; ++i) {
+        if (i == bestStart) {
+            text += "::";
+            i += bestLength - 1;
+            continue;
+        }
+        if (!text.empty() && text.back() != ':')
+            text += ':';
+        std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(groups[i]));
+        text += hex;
+    }
+    if (address.scopeId != 0)
+        text += "%" + std::to_string(address.scopeId);
+    return text;
+}
+
+std::string FormatEndpoint(const IpAddress& address, int32_t port, Transport protocol)
+{
+    const std::string text = FormatAddress(address);
+    return (address.IsIPv6() ? "[" + text + "]" : text) + ":" + PortText(port, protocol);
+}
+
+std::string PortText(int32_t port, Transport protocol)
+{
+    return std::to_string(port) + (protocol == Transport::Udp ? "/UDP" : "");
+}
+
 std::string FormatSize(const double& bytes)
 {
     constexpr double kKilo = 1024.0;

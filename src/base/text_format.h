@@ -1,6 +1,7 @@
 #pragma once
 // Texts the monitor, details pane and traffic meter show: program names, addresses, sizes, versions.
 #include "platform/file_info_source.h"
+#include "platform/tcp_table_source.h"
 
 #include <cstdint>
 #include <string>
@@ -11,6 +12,15 @@ namespace qb {
 std::string ProgramName(const std::string& path);
 // The four bytes of a stored address in memory (network) order, dotted: "10.0.0.138".
 std::string FormatIPv4(uint32_t addr);
+// An address as RFC 5952 writes it: IPv4 dotted; IPv6 in lower-case hex without leading zeros, the
+// longest run of two or more zero groups (the first of equal runs) as "::", an IPv4-mapped address as
+// "::ffff:a.b.c.d", and a link-local address's scope after "%": "fe80::1%2".
+std::string FormatAddress(const IpAddress& address);
+// An address with a port after it as PortText writes it: "10.0.0.1:443", "[2001:db8::1]:443",
+// "10.0.0.1:53/UDP".
+std::string FormatEndpoint(const IpAddress& address, int32_t port, Transport protocol = Transport::Tcp);
+// A port number as the lists show it: "443" for TCP, "443/UDP" for UDP.
+std::string PortText(int32_t port, Transport protocol);
 // Bytes, KB, MB or GB by powers of 1024, cut (not rounded) to two decimals: "1.46 KB", "2 KB", "0 Bytes".
 std::string FormatSize(const double& bytes);
 // `text` up to `digits` characters after its first "."; unchanged without one.

@@ -105,7 +105,6 @@ std::optional<OnceAnswer> AccessControl::OnceAnswerFor(uint32_t pid, const std::
 
 void AccessControl::RefreshFinished()
 {
-    m_rules.SyncCounters();
     for (auto once = m_once.begin(); once != m_once.end();) {
         const auto current = m_freezer.Identify(once->first);
         once = current && current->startTime == once->second.startTime ? std::next(once) : m_once.erase(once);

@@ -70,7 +70,7 @@ public:
     // program not yet pending, marks the path pending and opens its prompt. An index outside the slots
     // decides nothing and returns false. Store and freezing failures are silent.
     bool CheckPrograms(const std::string& programPath, int16_t index);
-    // Ends a refresh: the counters it wrote reach the disk once; answers of exited processes are dropped.
+    // Ends a refresh: answers of exited processes are dropped.
     void RefreshFinished();
 
     bool IsPending(const std::string& programPath) const { return m_pending.contains(programPath); }

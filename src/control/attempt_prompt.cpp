@@ -77,8 +77,7 @@ void AttemptPrompt::Close()
 
 void AttemptPrompt::CloseCopiedConnection()
 {
-    const TcpEndpoints endpoints{m_connection.LocalAddr, m_connection.LocalPort, m_connection.RemoteAddr,
-                                 m_connection.RemotePort};
+    const TcpEndpoints endpoints = m_connection.Endpoints();
     // An empty copy names no connection; sending it could only hit something unrelated.
     if (endpoints == TcpEndpoints{})
         return;
@@ -90,19 +89,21 @@ QString AttemptPrompt::ProgramName() const
     return QString::fromStdString(qb::ProgramName(m_programPath));
 }
 
-int32_t AttemptPrompt::LocalPort() const
+QString AttemptPrompt::LocalPort() const
 {
-    return TcpTable::PortNumber(m_connection.LocalPort);
+    return QString::fromStdString(
+        PortText(TcpTable::PortNumber(m_connection.LocalPort), m_connection.Protocol));
 }
 
-int32_t AttemptPrompt::RemotePort() const
+QString AttemptPrompt::RemotePort() const
 {
-    return TcpTable::PortNumber(m_connection.RemotePort);
+    return QString::fromStdString(
+        PortText(TcpTable::PortNumber(m_connection.RemotePort), m_connection.Protocol));
 }
 
 QString AttemptPrompt::RemoteAddress() const
 {
-    return QString::fromStdString(FormatIPv4(m_connection.RemoteAddr));
+    return QString::fromStdString(FormatAddress(m_connection.RemoteAddr));
 }
 
 } // namespace qb

@@ -47,10 +47,11 @@ public:
     int16_t IntConnection() const { return m_intConnection; }
     const ConnectionRecord& Connection() const { return m_connection; }
 
-    // The detail lines as raw text; the window escapes the outside parts when it shows them.
+    // The detail lines as raw text; the window escapes the outside parts when it shows them. Ports are
+    // numbers, "/UDP" after them for a UDP socket; the address is RFC 5952 text.
     QString ProgramName() const;
-    int32_t LocalPort() const;
-    int32_t RemotePort() const;
+    QString LocalPort() const;
+    QString RemotePort() const;
     QString RemoteAddress() const;
 
 private:

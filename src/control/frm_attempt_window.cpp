@@ -97,8 +97,8 @@ void frmAttempt::ShowInfo(const std::string& programPath, int16_t intConnection)
     const QString path = QString::fromStdString(programPath);
     SetOutsideText(m_lines[0], QStringLiteral("Program: "), m_prompt.ProgramName());
     SetOutsideText(m_lines[1], QStringLiteral("Path: "), path);
-    m_lines[2]->setText(QStringLiteral("Local Port: ") + QString::number(m_prompt.LocalPort()));
-    m_lines[3]->setText(QStringLiteral("Remote Port: ") + QString::number(m_prompt.RemotePort()));
+    m_lines[2]->setText(QStringLiteral("Local Port: ") + m_prompt.LocalPort());
+    m_lines[3]->setText(QStringLiteral("Remote Port: ") + m_prompt.RemotePort());
     // The cache answers at once; a name it does not hold yet arrives through HostNameResolved.
     ShowHostName(m_iphDNS.CheckDictionary(m_prompt.RemoteAddress()));
     ShowIcon();

@@ -53,9 +53,7 @@ std::optional<ProcessKey> ProcessFreezer::OwnerOf(const ConnectionRecord& connec
 {
     if (connection.PID == 0)
         return std::nullopt;
-    const TcpEndpoints endpoints{connection.LocalAddr, connection.LocalPort, connection.RemoteAddr,
-                                 connection.RemotePort};
-    const auto holder = m_threads.HolderOf(endpoints, connection.PID);
+    const auto holder = m_threads.HolderOf(connection.Endpoints(), connection.PID);
     if (!holder || holder->pid != connection.PID)
         return std::nullopt;
     return holder;

@@ -58,9 +58,17 @@ RuleStore::RuleStore(SettingsStore& settings, RuleStoreDialogs dialogs, QObject*
     : QObject(parent), m_settings(settings), m_dialogs(std::move(dialogs)),
       m_table(std::make_unique<ProgramRule[]>(kSlots))
 {
+    // Counting runs on every refresh (several a second while connections come and go): writing each count
+    // at once rewrote the whole file every time.
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushInterval);
+    connect(&m_flushTimer, &QTimer::timeout, this, &RuleStore::FlushCounters);
 }
 
-RuleStore::~RuleStore() = default;
+RuleStore::~RuleStore()
+{
+    FlushCounters();
+}
 
 QString RuleStore::Read(const char* key, int n, const QString& defaultValue) const
 {
@@ -116,6 +124,7 @@ void RuleStore::AdoptExactPaths()
 
 void RuleStore::UpdatePrograms()
 {
+    FlushCounters();
     emit ProgramsAboutToReload();
     AdoptExactPaths();
     const int count = StoredProgramCount();
@@ -153,6 +162,7 @@ int16_t RuleStore::CheckProgramID(const QString& programPath) const
 
 bool RuleStore::AddProgram(const QString& programPath, int16_t block)
 {
+    FlushCounters();
     const int count = StoredProgramCount();
     if (count >= kMaxRules) {
         if (m_dialogs.tell)
@@ -180,6 +190,8 @@ bool RuleStore::AddProgram(const QString& programPath, int16_t block)
 
 bool RuleStore::DeleteProgram(int16_t index)
 {
+    // Rules move down one number with their counters: the counts must be in the store first.
+    FlushCounters();
     if (!HoldsRule(index))
         return false;
     const int count = StoredProgramCount();
@@ -201,6 +213,7 @@ bool RuleStore::DeleteProgram(int16_t index)
 
 bool RuleStore::SetProgramStatus(int16_t index, int16_t status)
 {
+    FlushCounters();
     if (!HoldsRule(index))
         return false;
     Write("Status", index, QString::number(status));
@@ -214,7 +227,7 @@ int32_t RuleStore::CountAttempt(int slot)
         return 0;
     ProgramRule& rule = m_table[slot];
     rule.Attempts = Incremented(rule.Attempts);
-    Write("Attempts", slot, QString::number(rule.Attempts));
+    MarkUnwritten(slot, kAttempts);
     return rule.Attempts;
 }
 
@@ -224,12 +237,30 @@ int32_t RuleStore::CountBlock(int slot)
         return 0;
     ProgramRule& rule = m_table[slot];
     rule.Blocks = Incremented(rule.Blocks);
-    Write("Blocks", slot, QString::number(rule.Blocks));
+    MarkUnwritten(slot, kBlocks);
     return rule.Blocks;
 }
 
-void RuleStore::SyncCounters()
+void RuleStore::MarkUnwritten(int slot, Counter counter)
 {
+    m_unwritten[slot] |= counter;
+    if (!m_flushTimer.isActive())
+        m_flushTimer.start();
+}
+
+void RuleStore::FlushCounters()
+{
+    m_flushTimer.stop();
+    if (m_unwritten.isEmpty())
+        return;
+    for (auto it = m_unwritten.cbegin(); it != m_unwritten.cend(); ++it) {
+        const ProgramRule& rule = m_table[it.key()];
+        if (it.value() & kAttempts)
+            Write("Attempts", it.key(), QString::number(rule.Attempts));
+        if (it.value() & kBlocks)
+            Write("Blocks", it.key(), QString::number(rule.Blocks));
+    }
+    m_unwritten.clear();
     (void)m_settings.Sync();
 }
 

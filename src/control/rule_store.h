@@ -7,6 +7,9 @@
 #include <QString>
 
 #include <QHash>
+#include <QTimer>
+
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -77,11 +80,15 @@ public:
     bool SetProgramStatus(int16_t index, int16_t status);
 
     // Access control's counting: one more sighting (and block) of the loaded slot's program, saturating
-    // at 2147483647 and saved under Attempts<n> / Blocks<n> at once; SyncCounters() ends a refresh.
-    // A slot that is not loaded is ignored. Return the new count.
+    // at 2147483647. A slot that is not loaded is ignored. Return the new count. The counts stay in memory
+    // and reach the store at most once a minute (kFlushInterval after the first count not yet written),
+    // before every reload, add, delete and change of a rule, and when the store goes away.
     int32_t CountAttempt(int slot);
     int32_t CountBlock(int slot);
-    void SyncCounters();
+    // Writes the counts not yet written, and syncs the store when there were any.
+    void FlushCounters();
+    bool CountersPending() const { return !m_unwritten.isEmpty(); }
+    static constexpr std::chrono::seconds kFlushInterval{60};
 
 signals:
     void ProgramsAboutToReload();
@@ -94,6 +101,8 @@ private:
     int StoredProgramCount() const;
     bool HoldsRule(int n) const;
     void AdoptExactPaths();
+    enum Counter { kAttempts = 1, kBlocks = 2 };
+    void MarkUnwritten(int slot, Counter counter);
 
     SettingsStore& m_settings;
     RuleStoreDialogs m_dialogs;
@@ -101,6 +110,8 @@ private:
     int m_loaded = 0;
     std::vector<int16_t> m_listed;
     QHash<QString, int16_t> m_firstSlotByPath; // path of each listed rule, first number wins
+    QHash<int, int> m_unwritten; // slot → counts the store does not hold yet (kAttempts|kBlocks)
+    QTimer m_flushTimer;
 };
 
 } // namespace qb

@@ -3,6 +3,7 @@
 #include "base/text_format.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_map>
 
 namespace qb {
@@ -48,9 +49,51 @@ void ConnectionMonitor::NotOnline(bool online)
         m_hooks.ShowOfflinePanel(false);
     if (cameOnline && m_hooks.StartTimer2)
         m_hooks.StartTimer2();
-    // During a refresh the fetch leaves the snapshot alone and reports no change; the tick after the
-    // refresh sees the new count.
-    if (m_table.FetchTcpTable())
+    // Online all along, the watch's own ticks do the checking.
+    if (cameOnline)
+        CheckForChanges();
+}
+
+int64_t ConnectionMonitor::NowMs() const
+{
+    if (m_hooks.NowMs)
+        return m_hooks.NowMs();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void ConnectionMonitor::CheckForChanges()
+{
+    // During a refresh the fetch could not replace the snapshot; the check after it catches up.
+    if (!m_onlineFlag || IsUnloaded() || m_table.SnapshotInUse() || m_table.FetchInFlight())
+        return;
+    const int64_t now = NowMs();
+    // Read before the dump: whatever moves during it shows at the next check.
+    const std::optional<uint64_t> stamp = m_table.CountersStamp();
+    const bool listShown = !m_hooks.ListShown || m_hooks.ListShown();
+    if (stamp && stamp == m_lastStamp && m_lastFetchMs && (!listShown || now - *m_lastFetchMs < kFullFetchMs))
+        return;
+    m_lastStamp = stamp;
+    m_lastFetchMs = now;
+    m_table.FetchTcpTableAsync([this](std::optional<bool> changed) { Fetched(changed, false); });
+}
+
+void ConnectionMonitor::RefreshNow()
+{
+    if (!m_onlineFlag || IsUnloaded())
+        return;
+    m_lastStamp = m_table.CountersStamp();
+    m_lastFetchMs = NowMs();
+    m_table.FetchTcpTableAsync([this](std::optional<bool> changed) { Fetched(changed, true); });
+}
+
+void ConnectionMonitor::Fetched(std::optional<bool> changed, bool refreshAnyway)
+{
+    // A fetch that came in while a refresh held the snapshot was dropped: the next check fetches again.
+    if (!changed)
+        m_lastStamp.reset();
+    if (refreshAnyway || changed.value_or(false))
         RefreshList();
 }
 
@@ -101,12 +144,16 @@ std::vector<MonitorRow> ConnectionMonitor::BuildRows()
         MonitorRow row;
         row.slot = static_cast<int16_t>(i);
         row.path = QString::fromStdString(slot.Path);
-        row.text = row.path.isEmpty() ? QStringLiteral("Unknown")
-                                      : QString::fromStdString(ProgramName(slot.Path)) + " (" +
-                                            QString::number(TcpTable::PortNumber(slot.LocalPort)) + ")";
-        row.remote = QString::fromStdString(FormatIPv4(slot.RemoteAddr)) + ":" +
-                     QString::number(TcpTable::PortNumber(slot.RemotePort));
-        row.endpoints = TcpEndpoints{slot.LocalAddr, slot.LocalPort, slot.RemoteAddr, slot.RemotePort};
+        const bool udp = slot.Protocol == Transport::Udp;
+        if (row.path.isEmpty())
+            row.text = udp ? QStringLiteral("Unknown (UDP)") : QStringLiteral("Unknown");
+        else
+            row.text =
+                QString::fromStdString(ProgramName(slot.Path) + " (" +
+                                       PortText(TcpTable::PortNumber(slot.LocalPort), slot.Protocol) + ")");
+        row.remote = QString::fromStdString(
+            FormatEndpoint(slot.RemoteAddr, TcpTable::PortNumber(slot.RemotePort), slot.Protocol));
+        row.endpoints = slot.Endpoints();
         row.pid = slot.PID;
         if (row.pid != 0) {
             // Read once per process and refresh: the actions on a row check it before they signal.

@@ -19,7 +19,8 @@ namespace qb {
 struct MonitorRow {
     int16_t slot = 0;       // the row's tag: the slot it was built from
     QString text;           // column 1: "name (local port)", or "Unknown" without a program path
-    QString remote;         // column 2: "a.b.c.d:port"
+    QString remote;         // column 2: "a.b.c.d:port" or "[IPv6 address]:port"; a UDP socket's ports
+                            // read "port/UDP" in both columns, its "Unknown" "Unknown (UDP)"
     QString path;           // the owner's executable; empty for "Unknown"
     TcpEndpoints endpoints; // as the table delivers them (network order)
     uint32_t pid = 0;
@@ -35,14 +36,21 @@ struct MonitorHooks {
     std::function<void(bool visible)> ShowOfflinePanel;           // Picture4, "No connection was found"
     std::function<void()> StartTimer2;                            // the machine came online
     std::function<void(const std::vector<MonitorRow>&)> ShowRows; // the rebuilt list, in list order
+    std::function<int64_t()> NowMs;                               // a monotonic clock; unset: steady_clock
+    std::function<bool()> ListShown;                              // the list is on screen; unset: always
 };
 
-// `Timer1`'s work and `RefreshList`. A refresh never nests: a request that arrives while one runs (from a
-// nested event loop inside the access decision, say) is kept, and the requests kept during one refresh
-// are run as one more refresh when it ends. While a refresh runs, the table's snapshot stays in place.
-// UI thread only.
+// `Timer1`'s work, the watch for changes and `RefreshList`. The table is fetched only when the system's
+// socket counters moved (or cannot be read), and, while the list is on screen, at least every
+// kFullFetchMs so that state changes show (a dump walks the kernel's whole connection hash: 1 to 3 ms
+// however few sockets there are).
+// A refresh never nests: a request that arrives while one runs (from a nested event loop inside the
+// access decision, say) is kept, and the requests kept during one refresh are run as one more refresh
+// when it ends. While a refresh runs, the table's snapshot stays in place. UI thread only.
 class ConnectionMonitor {
 public:
+    static constexpr int64_t kFullFetchMs = 2000;
+
     ConnectionMonitor(TcpTable& table, OwnerResolver& resolver, ProcessSource& processes, MonitorHooks hooks);
 
     // "Quillbrook Personal Firewall: Monitoring <rowCount> connections".
@@ -53,10 +61,18 @@ public:
     void SetOnlineFlag(bool online) { m_onlineFlag = online; }
     bool Refreshing() const { return m_refreshing; }
 
-    // Records the online state and shows the offline panel while offline. Online: starts Timer2 when the
-    // machine was offline before, fetches the table and rebuilds the list when its row count changed.
-    // Nothing is fetched while offline.
+    // Records the online state and shows the offline panel while offline. Coming online: starts Timer2
+    // and checks for changes at once. Nothing is fetched while offline.
     void NotOnline(bool online);
+    // The watch (every 50 ms): while online, fetches the table when the socket counters moved since the
+    // last fetch, cannot be read, or kFullFetchMs have passed with the list shown, and rebuilds the list
+    // when the table
+    // changed. The fetch may run off the UI thread (TcpTable::FetchTcpTableAsync). Does nothing while a
+    // refresh holds the snapshot or a fetch is on its way; a later call catches up.
+    void CheckForChanges();
+    // Fetches afresh and then rebuilds the list whether or not the table changed: what block-all
+    // switching needs. Nothing while offline or once Unloaded.
+    void RefreshNow();
     // Rebuilds the list from the current snapshot; does nothing while offline or once Unloaded.
     void RefreshList();
 
@@ -67,6 +83,8 @@ private:
     void RunRefresh();
     std::vector<MonitorRow> BuildRows();
     bool IsUnloaded() const { return m_hooks.Unloaded && m_hooks.Unloaded(); }
+    int64_t NowMs() const;
+    void Fetched(std::optional<bool> changed, bool refreshAnyway);
 
     TcpTable& m_table;
     OwnerResolver& m_resolver;
@@ -76,6 +94,8 @@ private:
     bool m_onlineFlag = false;
     bool m_refreshing = false;
     bool m_refreshPending = false;
+    std::optional<uint64_t> m_lastStamp; // the counters when the table was last fetched
+    std::optional<int64_t> m_lastFetchMs;
 };
 
 } // namespace qb

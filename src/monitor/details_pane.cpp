@@ -113,15 +113,18 @@ void DetailsPane::ShowConnection(const MonitorRow& row)
     SetOutsideText(m_label7[1], QStringLiteral("Path: "), row.path);
     m_label7[3]->setText(QStringLiteral("PID: ") + QString::number(row.pid));
 
-    m_shownAddress = QString::fromStdString(FormatIPv4(row.endpoints.remoteAddr));
+    m_shownAddress = QString::fromStdString(FormatAddress(row.endpoints.remoteAddr));
     const QString hostName = m_iphDNS ? Dictionary().CheckDictionary(m_shownAddress) : m_shownAddress;
     SetOutsideText(m_label7[4], QStringLiteral("Remote Host: "),
                    hostName + QStringLiteral(" (") + m_shownAddress + QStringLiteral(")"));
 
-    m_label7[5]->setText(QStringLiteral("Local Port: ") +
-                         QString::number(TcpTable::PortNumber(row.endpoints.localPort)));
-    m_label7[6]->setText(QStringLiteral("Remote Port: ") +
-                         QString::number(TcpTable::PortNumber(row.endpoints.remotePort)));
+    const Transport protocol = row.endpoints.protocol;
+    m_label7[5]->setText(
+        QStringLiteral("Local Port: ") +
+        QString::fromStdString(PortText(TcpTable::PortNumber(row.endpoints.localPort), protocol)));
+    m_label7[6]->setText(
+        QStringLiteral("Remote Port: ") +
+        QString::fromStdString(PortText(TcpTable::PortNumber(row.endpoints.remotePort), protocol)));
     SetOutsideText(m_label7[0], QStringLiteral("Name: "),
                    QString::fromStdString(ProgramName(row.path.toStdString())));
 

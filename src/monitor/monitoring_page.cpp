@@ -22,7 +22,31 @@
 namespace qb {
 namespace {
 
-constexpr int kRowRole = Qt::UserRole + 1; // index into the page's rows
+constexpr int kRowRole = Qt::UserRole + 1;  // index into the page's rows
+constexpr int kPathRole = Qt::UserRole + 2; // the program whose icon the row shows
+
+// What names the connection and process a row was built from.
+QByteArray RowKey(const MonitorRow& row)
+{
+    QByteArray key;
+    key.reserve(80);
+    const auto add = [&key](const auto& value) {
+        key.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const TcpEndpoints& ends = row.endpoints;
+    for (const IpAddress* address : {&ends.localAddr, &ends.remoteAddr}) {
+        add(address->family);
+        add(address->bytes);
+        add(address->scopeId);
+    }
+    add(ends.protocol);
+    add(ends.localPort);
+    add(ends.remotePort);
+    add(ends.interfaceIndex);
+    add(ends.cookie);
+    add(row.pid);
+    return key;
+}
 constexpr QRect kListGeometry{kPageMargin, kPageContentTop, 560, 180};
 constexpr int kButtonTop = kPageContentTop + 180 + 8;
 constexpr int kButtonWidth = 140;
@@ -38,6 +62,7 @@ MonitoringPage::MonitoringPage(MonitoringServices services, QWidget* parent)
     m_banner = new UserControl2(this);
     m_banner->setGeometry(QRect(QPoint(0, 0), kPageSize));
     m_pool.setMaxThreadCount(1);
+    m_question = QPixmap::fromImage(ImageStringToImage(QLatin1StringView(images::kPicQuestion)));
     AddPageTitle(m_banner, QStringLiteral("Monitoring"));
     CreateList();
     CreateButtons();
@@ -133,32 +158,68 @@ void MonitoringPage::EnableButtons()
 
 void MonitoringPage::SetRows(const std::vector<MonitorRow>& rows)
 {
-    std::optional<MonitorRow> selected;
-    if (const MonitorRow* row = SelectedRow())
-        selected = *row;
-    // Rebuilding is not the user choosing a row: the pane keeps what it shows while its row stays.
+    const bool hadSelection = SelectedRow() != nullptr;
+    // Updating is not the user choosing a row: the pane keeps what it shows while its row stays.
     const QSignalBlocker blocker(m_list);
-    m_list->clear();
+    // The list is changed in place: a row built from the same connection and process keeps its item (and
+    // with it the selection); only rows that came or went, or changed, cost any work.
+    QHash<QByteArray, QTreeWidgetItem*> items;
+    QSet<QByteArray> wanted;
+    for (const MonitorRow& row : rows)
+        wanted.insert(RowKey(row));
+    for (int i = m_list->topLevelItemCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* item = m_list->topLevelItem(i);
+        const MonitorRow* row = RowOf(item);
+        const QByteArray key = row != nullptr ? RowKey(*row) : QByteArray();
+        if (row == nullptr || !wanted.contains(key) || items.contains(key)) {
+            // The view would make a neighbour current, and selected, in place of the row that goes.
+            if (item == m_list->currentItem())
+                m_list->setCurrentItem(nullptr);
+            delete m_list->takeTopLevelItem(i);
+        } else
+            items.insert(key, item);
+    }
     m_rows = rows;
-    const QPixmap question = QPixmap::fromImage(ImageStringToImage(QLatin1StringView(images::kPicQuestion)));
-    QTreeWidgetItem* reselect = nullptr;
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         const MonitorRow& row = m_rows[i];
-        auto* item = new QTreeWidgetItem(m_list);
-        item->setText(0, EscapeControlCharacters(row.text));
-        item->setText(1, row.remote);
-        item->setData(0, kTagRole, static_cast<int>(row.slot));
-        item->setData(0, kRowRole, static_cast<qulonglong>(i));
-        item->setIcon(0, row.path.isEmpty() ? QIcon(question) : QIcon(m_icons.Icon(row.path, 16)));
-        if (selected && row.endpoints == selected->endpoints && row.pid == selected->pid)
-            reselect = item;
+        const int position = static_cast<int>(i);
+        QTreeWidgetItem* item = items.take(RowKey(row));
+        if (item == nullptr) {
+            item = new QTreeWidgetItem;
+            m_list->insertTopLevelItem(position, item);
+        } else if (m_list->topLevelItem(position) != item) {
+            m_list->insertTopLevelItem(position, m_list->takeTopLevelItem(m_list->indexOfTopLevelItem(item)));
+        }
+        ShowRow(item, row, i);
     }
-    if (reselect)
-        m_list->setCurrentItem(reselect);
-    else if (selected)
+    if (hadSelection && SelectedRow() == nullptr)
         m_pane->Clear(); // the selected connection is gone: nothing is selected any more
     m_list->setColumnWidth(0, kColumn1Width);
     m_list->setColumnWidth(1, m_list->width() - kColumn1Width - kColumn2Margin);
+    QSet<QString> paths;
+    for (const MonitorRow& row : m_rows)
+        paths.insert(row.path);
+    m_icons.Retain(paths);
+}
+
+void MonitoringPage::ShowRow(QTreeWidgetItem* item, const MonitorRow& row, std::size_t index)
+{
+    // Each setter tells the view of a change, even to the same value: only what differs is set.
+    const QString text = EscapeControlCharacters(row.text);
+    if (item->text(0) != text)
+        item->setText(0, text);
+    if (item->text(1) != row.remote)
+        item->setText(1, row.remote);
+    if (item->data(0, kTagRole) != static_cast<int>(row.slot))
+        item->setData(0, kTagRole, static_cast<int>(row.slot));
+    const QVariant previousIndex = item->data(0, kRowRole);
+    const bool fresh = !previousIndex.isValid();
+    if (previousIndex != static_cast<qulonglong>(index))
+        item->setData(0, kRowRole, static_cast<qulonglong>(index));
+    if (fresh || item->data(0, kPathRole).toString() != row.path) {
+        item->setData(0, kPathRole, row.path);
+        item->setIcon(0, row.path.isEmpty() ? QIcon(m_question) : QIcon(m_icons.Icon(row.path, 16)));
+    }
 }
 
 void MonitoringPage::SetOffline(bool offline)
@@ -237,12 +298,16 @@ void MonitoringPage::OnContextMenu(const QPoint& position)
     if (row == nullptr)
         return;
     m_menuRow = *row;
+    // The echo speaks ICMP for IPv4 only.
+    m_ping->setEnabled(!row->endpoints.remoteAddr.IsIPv6());
     m_menu->popup(m_list->viewport()->mapToGlobal(position));
 }
 
 void MonitoringPage::Ping(const MonitorRow& row)
 {
-    const QString address = QString::fromStdString(FormatIPv4(row.endpoints.remoteAddr));
+    if (row.endpoints.remoteAddr.IsIPv6())
+        return;
+    const QString address = QString::fromStdString(FormatAddress(row.endpoints.remoteAddr));
     QPointer<MonitoringPage> self(this);
     // An echo waits up to half a second for its reply: never on the UI thread.
     m_pool.start([self, ping = m_pingAddress, address] {

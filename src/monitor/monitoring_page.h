@@ -4,6 +4,7 @@
 #include "monitor/connection_actions.h"
 #include "monitor/connection_monitor.h"
 
+#include <QPixmap>
 #include <QThreadPool>
 #include <QWidget>
 
@@ -59,8 +60,9 @@ public:
     // A message shown as plain text (the ping's result).
     std::function<void(const QString& text)> ShowMessage;
 
-    // MonitorHooks::ShowRows: replaces the list's rows, keeping the selection on the row built from the
-    // same connection and process when there is one.
+    // MonitorHooks::ShowRows: brings the list to `rows` in place: a row built from the same connection and
+    // process as before keeps its item, and the selection with it. The icon cache keeps only the programs
+    // of these rows.
     void SetRows(const std::vector<MonitorRow>& rows);
     // MonitorHooks::ShowOfflinePanel: Picture4 over the list.
     void SetOffline(bool offline);
@@ -93,6 +95,7 @@ private:
     void OnItemClicked(QTreeWidgetItem* item);
     void OnContextMenu(const QPoint& position);
     void OnIconReady(const QString& path);
+    void ShowRow(QTreeWidgetItem* item, const MonitorRow& row, std::size_t index);
     void CloseSelectedConnection();
     void CloseSelectedProgram();
     void Ping(const MonitorRow& row);
@@ -103,6 +106,7 @@ private:
     ConnectionActions m_actions;
     std::vector<MonitorRow> m_rows;
     MonitorRow m_menuRow;
+    QPixmap m_question; // PicQuestion: the icon of a row without a program
 
     UserControl2* m_banner = nullptr;
     QTreeWidget* m_list = nullptr;

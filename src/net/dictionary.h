@@ -1,6 +1,7 @@
 #pragma once
-// The host-name cache: remote IPv4 addresses to host names for display, preloaded from "cache.ini" and
-// bounded by the "Cache" setting MaxSize. UI thread only.
+// The host-name cache: remote addresses (dotted IPv4, RFC 5952 IPv6 text with a link-local address's
+// scope) to host names for display, preloaded from "cache.ini" and bounded by the "Cache" setting
+// MaxSize. UI thread only.
 #include "base/host_names.h"
 
 #include <QHash>

@@ -81,11 +81,33 @@ std::optional<uint32_t> InetAddr(const QString& address)
     return parsed.s_addr;
 }
 
+std::optional<IpAddress> InetPton6(const QString& address)
+{
+    const qsizetype percent = address.indexOf(u'%');
+    const QString scopeText = percent < 0 ? QString() : address.mid(percent + 1);
+    bool scoped = percent < 0;
+    const uint scope = scoped ? 0 : scopeText.toUInt(&scoped);
+    if (!scoped || address.contains(QChar(0)))
+        return std::nullopt;
+    in6_addr parsed{};
+    if (::inet_pton(AF_INET6, address.left(percent).toLatin1().constData(), &parsed) != 1)
+        return std::nullopt;
+    IpAddress result = IpAddress::FromIPv6(&parsed, scope);
+    // Only a link-local address has a scope; one written after another address is not that address.
+    if (result.scopeId != scope)
+        return std::nullopt;
+    return result;
+}
+
 HostAnswer ResolveHostName(NameResolver& resolver, const QString& address)
 {
     if (!StartSockets())
         return {address, false};
-    const std::optional<uint32_t> parsed = InetAddr(address);
+    std::optional<IpAddress> parsed = InetPton6(address);
+    if (!parsed) {
+        if (const std::optional<uint32_t> v4 = InetAddr(address))
+            parsed = IpAddress::FromIPv4(*v4);
+    }
     if (!parsed) {
         StopSockets();
         return {address, true};

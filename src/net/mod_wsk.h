@@ -1,8 +1,9 @@
 #pragma once
-// The small socket layer: reverse look-up of a dotted IPv4 address, one ICMP echo with a fixed timeout,
+// The small socket layer: reverse look-up of an address's text, one ICMP echo with a fixed timeout,
 // and the texts of the echo status codes. Keeps no state between calls; the OS services come in as
 // arguments. Both the look-up and the echo block, so the UI calls them through a worker.
 #include "net/host_lookup.h"
+#include "platform/ip_address.h"
 
 #include <QString>
 
@@ -44,9 +45,13 @@ void StopSockets();
 // nullopt when it is not an address or is "255.255.255.255", which inet_addr cannot tell from a failure.
 std::optional<uint32_t> InetAddr(const QString& address);
 
-// The host name of a dotted IPv4 address; the address text itself when it is not an address or has no
-// name, and, not lasting, when the resolver could not answer now. Blocks for as long as the resolver
-// takes: never on the UI thread.
+// An IPv6 address as inet_pton reads it, with an optional numeric scope after "%" ("fe80::1%2");
+// nullopt for anything else.
+std::optional<IpAddress> InetPton6(const QString& address);
+
+// The host name of an address: dotted IPv4 (as InetAddr reads it) or IPv6 (as InetPton6 reads it); the
+// address text itself when it is not an address or has no name, and, not lasting, when the resolver could
+// not answer now. Blocks for as long as the resolver takes: never on the UI thread.
 HostAnswer ResolveHostName(NameResolver& resolver, const QString& address);
 
 // Sends one echo carrying `payload` and fills `reply`; returns the status code: -1 for an address

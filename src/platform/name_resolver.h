@@ -1,5 +1,7 @@
 #pragma once
-// Reverse look-up of an IPv4 address in the system's resolver (hosts file, then DNS).
+// Reverse look-up of an address in the system's resolver (hosts file, then DNS).
+#include "platform/ip_address.h"
+
 #include <cstdint>
 #include <string>
 
@@ -18,8 +20,8 @@ struct HostNameAnswer {
 class NameResolver {
 public:
     virtual ~NameResolver() = default;
-    // The host name of `address` (network byte order), that it has none, or that none could be had now.
-    [[nodiscard]] virtual HostNameAnswer HostName(uint32_t address) = 0;
+    // The host name of `address`, that it has none, or that none could be had now.
+    [[nodiscard]] virtual HostNameAnswer HostName(const IpAddress& address) = 0;
 };
 
 } // namespace qb

@@ -66,7 +66,8 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
                              [this](const std::vector<MonitorRow>& rows) {
                                  m_monitoring->SetRows(rows);
                                  m_access.RefreshFinished();
-                             }})
+                             },
+                             nullptr, [this] { return Showing(m_monitoring); }})
 {
     setWindowTitle("Quillbrook Personal Firewall");
     setFixedSize(kMainWindowSize);
@@ -133,7 +134,8 @@ void FrmMain::ConnectLogic()
     m_resolver.CheckPrograms = [this](const std::string& path, int16_t index) {
         return m_access.CheckPrograms(path, index);
     };
-    m_access.RefreshList = [this] { RefreshList(); };
+    // Block-all acts on the table as it is now, not as the last fetch saw it.
+    m_access.RefreshList = [this] { m_monitor.RefreshNow(); };
     m_access.OpenPrompt = [this](const std::string& path, int16_t index) {
         if (!m_prompts) {
             m_prompts = std::make_unique<PromptList>(
@@ -176,12 +178,15 @@ void FrmMain::ConnectLogic()
 void FrmMain::ConnectTimers()
 {
     Timer1.setInterval(200);
+    // Reading the counters costs microseconds; a new connection is seen within one interval.
+    tmrChanges.setInterval(50);
     Timer2.setInterval(300);
     Timer11.setInterval(2000);
     // The meter's timer is stopped during its tick: the next one starts 100 ms after this one ends.
-    tmrUpdate.setInterval(100);
+    tmrUpdate.setInterval(kMeterInterval);
     tmrUpdate.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, [this] { NotOnline(IsOnline(*m_platform.connectivity)); });
+    connect(&tmrChanges, &QTimer::timeout, this, [this] { m_monitor.CheckForChanges(); });
     connect(&Timer2, &QTimer::timeout, this, &FrmMain::ActivityTick);
     connect(&Timer11, &QTimer::timeout, this, [this] { m_meter.Watchdog(); });
     connect(&tmrUpdate, &QTimer::timeout, this, &FrmMain::MeterTick);
@@ -219,23 +224,41 @@ void FrmMain::LoadWindow()
     UpdatePrograms();
     ShowPage(1);
     Timer1.start();
+    tmrChanges.start();
     Timer11.start();
     tmrUpdate.start();
+}
+
+bool FrmMain::Showing(const QWidget* page) const
+{
+    return page->isVisible() && !isMinimized();
 }
 
 void FrmMain::MeterTick()
 {
     const TransferMeter::TickResult result = m_meter.MeterTick();
-    if (result.pointAdded)
-        m_graph.Draw();
     if (result.listRebuilt)
         m_dataTransfer->SetConnectionList(m_meter.ConnectionList());
-    m_dataTransfer->ShowLabels(m_meter.Labels());
-    tmrUpdate.start();
+    // Labels and graph reach the screen only while the page is on it; shown again, it catches up at the
+    // next tick. Drawing a page nobody sees was most of the meter's cost.
+    if (Showing(m_dataTransfer)) {
+        if (result.pointAdded || m_graphBehind)
+            m_graph.Draw();
+        m_graphBehind = false;
+        m_dataTransfer->ShowLabels(m_meter.Labels());
+    } else {
+        m_graphBehind = m_graphBehind || result.pointAdded;
+    }
+    // Off screen the figures still count (the maxima and the watchdog need them), at a slower pace: the
+    // rates are measured over each tick's real length.
+    tmrUpdate.start(Showing(m_dataTransfer) ? kMeterInterval : kMeterIntervalOffScreen);
 }
 
 void FrmMain::ActivityTick()
 {
+    // Its texts and light are all on the Options page.
+    if (!Showing(m_options))
+        return;
     m_meter.ActivityTick();
     m_options->ShowTrafficLabels(m_meter.Labels());
 }
@@ -286,6 +309,7 @@ void FrmMain::ShowPage(int entry)
     switch (entry) {
     case 1:
         ShowPageWidget(m_dataTransfer, nullptr);
+        CatchUp();
         break;
     case 2:
         ShowPageWidget(m_options, m_options);
@@ -320,6 +344,25 @@ bool FrmMain::AskYesNo(const QString& question)
     return RuleQuestionBox(question, this)->exec() == QMessageBox::Yes;
 }
 
+void FrmMain::CatchUp()
+{
+    if (Showing(m_dataTransfer) && tmrUpdate.isActive())
+        tmrUpdate.start(0);
+}
+
+void FrmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    CatchUp();
+}
+
+void FrmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        CatchUp();
+}
+
 void FrmMain::closeEvent(QCloseEvent* event)
 {
     if (CloseBoxPressed && !m_unloaded) {
@@ -328,6 +371,7 @@ void FrmMain::closeEvent(QCloseEvent* event)
         return;
     }
     Timer1.stop();
+    tmrChanges.stop();
     Timer2.stop();
     Timer11.stop();
     tmrUpdate.stop();

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -39,6 +40,8 @@ struct Platform;
 class FrmMain : public QWidget {
     Q_OBJECT
 public:
+    static constexpr std::chrono::milliseconds kMeterInterval{100};
+    static constexpr std::chrono::milliseconds kMeterIntervalOffScreen{1000};
     FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent = nullptr);
     ~FrmMain() override;
 
@@ -65,6 +68,8 @@ public:
     CDictionary& iphDNS();
     void RefreshList() { m_monitor.RefreshList(); }
     void NotOnline(bool online) { m_monitor.NotOnline(online); }
+    // tmrChanges' work.
+    void CheckForChanges() { m_monitor.CheckForChanges(); }
     bool CheckPrograms(const std::string& path, int16_t index) { return m_access.CheckPrograms(path, index); }
     void UpdatePrograms();
     void HideFrames();
@@ -88,21 +93,25 @@ public:
     QWidget* VisiblePage() const;
     // Prompts open now; AllPromptsClosed() follows the close of the last one.
     int OpenPrompts() const { return m_openPrompts; }
-    // What tmrUpdate and Timer2 run.
+    // What tmrUpdate and Timer2 run: the meter's figures always (every kMeterIntervalOffScreen while the
+    // Data transfer page is not on screen), their texts, graph and light only while their page is.
     void MeterTick();
     void ActivityTick();
 
     // The timers, under their names.
-    QTimer Timer1;    // 200 ms: online check and table fetch
-    QTimer Timer2;    // 300 ms: activity tick
-    QTimer Timer11;   // 2000 ms: traffic watchdog
-    QTimer tmrUpdate; // 100 ms after the end of the previous tick: meter tick
+    QTimer Timer1;     // 200 ms: online check
+    QTimer tmrChanges; // 50 ms: the socket counters, and a table fetch when they moved
+    QTimer Timer2;     // 300 ms: activity tick
+    QTimer Timer11;    // 2000 ms: traffic watchdog
+    QTimer tmrUpdate;  // 100 ms after the end of the previous tick (1 s off screen): meter tick
 
 signals:
     void AllPromptsClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void CreatePages();
@@ -113,10 +122,15 @@ private:
     void ShowStatusDisplay(const StatusDisplay& display);
     void ShowMessage(const QString& text);
     bool AskYesNo(const QString& question);
+    // The page is on screen: shown, in a window that is shown and not minimised.
+    bool Showing(const QWidget* page) const;
+    // Back on screen: the meter's page catches up at once instead of at the next slow tick.
+    void CatchUp();
 
     Platform& m_platform;
     SettingsStore& m_settings;
     bool m_unloaded = false;
+    bool m_graphBehind = false; // points were added while the graph was not on screen
     int m_openPrompts = 0;
 
     // Every deletion goes through it: a refusal for want of privilege turns the firewall light off.

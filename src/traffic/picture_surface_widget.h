@@ -48,7 +48,6 @@ private:
     QSize InnerSize() const;
     // Brings the image to the widget's inner size, keeping what fits of the drawing.
     void FitImage() const;
-    void Plot(int x, int y, QRgb rgb);
 
     bool m_autoRedraw = false;
     int m_borderStyle = 1;

@@ -30,8 +30,8 @@ TEST_P(DecisionTableTest, OneSightingCountsClosesOrFreezesAsTheTableSays)
 
     EXPECT_EQ(access.CheckPrograms("/usr/bin/curl", 3), c.close);
     if (c.rule != Rule::None) {
-        EXPECT_EQ(OnDisk("Attempts1"), "<absent>"); // written once the refresh ends
-        access.RefreshFinished();
+        EXPECT_EQ(OnDisk("Attempts1"), "<absent>"); // kept in memory until the counters are flushed
+        rules->FlushCounters();
         EXPECT_EQ(OnDisk({"Attempts1", "Blocks1"}),
                   QStringList({"1", c.blocks ? QString::number(c.blocks) : "<absent>"}));
     }
@@ -40,13 +40,21 @@ TEST_P(DecisionTableTest, OneSightingCountsClosesOrFreezesAsTheTableSays)
     EXPECT_TRUE(source.deleted.empty()); // closing is the caller's business
 }
 
+std::string CaseName(const ::testing::TestParamInfo<DecisionCase>& info)
+{
+    const char* names[] = {"NoRule", "Allow", "Block"};
+    return std::string(names[static_cast<int>(info.param.rule)]) +
+           (info.param.firewall ? "Enabled" : "Disabled");
+}
+
 INSTANTIATE_TEST_SUITE_P(BothFirewallStates, DecisionTableTest,
                          ::testing::Values(DecisionCase{Rule::Allow, true, false, 0, false},
                                            DecisionCase{Rule::Allow, false, false, 0, false},
                                            DecisionCase{Rule::Block, true, true, 1, false},
                                            DecisionCase{Rule::Block, false, false, 1, false},
                                            DecisionCase{Rule::None, true, false, 0, true},
-                                           DecisionCase{Rule::None, false, false, 0, true}));
+                                           DecisionCase{Rule::None, false, false, 0, true}),
+                         CaseName);
 
 TEST_F(AccessControlTest, EveryProcessOfAPendingProgramIsHeldSaveTheDesktopsStaleOwnersAndOwnerlessOnes)
 {

@@ -79,11 +79,18 @@ TEST_P(OkChoiceTest, OkActsOnTheConnectionAndTheStoreThenReloadsReleasesAndClose
     EXPECT_TRUE(prompts.Prompts().empty());
 }
 
+std::string CaseName(const ::testing::TestParamInfo<OkCase>& info)
+{
+    const char* names[] = {"None", "Block", "Allow", "AllwaysBlock", "AllwaysAllow"};
+    return std::string(names[info.param.position + 1]) + (info.param.answer ? "" : "Declined");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryChoice, OkChoiceTest,
     ::testing::Values(OkCase{-1, true, true, std::nullopt}, OkCase{0, true, true, std::nullopt},
                       OkCase{1, true, false, std::nullopt}, OkCase{2, true, true, QString("0")},
-                      OkCase{3, true, false, QString("1")}, OkCase{3, false, false, std::nullopt}));
+                      OkCase{3, true, false, QString("1")}, OkCase{3, false, false, std::nullopt}),
+    CaseName);
 
 TEST_F(AttemptPromptTest, OnceOnlyAnswersHoldForTheProcessesAskedAboutThroughChurnUntilEachExits)
 {
@@ -173,6 +180,15 @@ TEST_F(AttemptPromptTest, APromptIsAnOnTopWindowOfItsOwnWhoseHostNameAndIconFill
     EXPECT_NE(test::PixmapCentre(prompt->Icon()->pixmap()), QColor(Qt::red)); // the generic icon meanwhile
     ASSERT_TRUE(
         test::WaitUntil([&] { return test::PixmapCentre(prompt->Icon()->pixmap()) == QColor(Qt::red); }, 5s));
+
+    // A UDP socket to an IPv6 address: ports marked, the address in RFC 5952 text.
+    Connect(5, 200);
+    table.Connections[5].Protocol = Transport::Udp;
+    table.Connections[5].RemoteAddr = IpAddress::FromIPv6("\x20\x01\x0d\xb8\0\0\0\0\0\0\0\0\0\0\0\x01");
+    access.CheckPrograms("/usr/bin/dig", 5);
+    EXPECT_EQ(prompts.Latest()->DetailLines().mid(2),
+              QStringList({"Local Port: 40000/UDP", "Remote Port: 80/UDP",
+                           "Remote Host: 2001:db8::1 (2001:db8::1)"}));
 }
 
 TEST_F(AttemptPromptTest, OutsideTextIsPlainWithControlCharactersEscaped)

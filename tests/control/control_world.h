@@ -49,13 +49,13 @@ public:
     {
         ConnectionRecord& record = table.Connections[static_cast<std::size_t>(slot)];
         record.PID = pid;
-        record.LocalAddr = inet_addr("10.0.0.2");
+        record.LocalAddr = IpAddress::FromIPv4(inet_addr("10.0.0.2"));
         record.LocalPort = htons(localPort);
-        record.RemoteAddr = inet_addr(remote);
+        record.RemoteAddr = IpAddress::FromIPv4(inet_addr(remote));
         record.RemotePort = htons(remotePort);
         record.State = std::string(1, '5'); // not from a literal: GCC 12 misreads that copy (-Wrestrict)
         threads.startOf.try_emplace(pid, 1000 + pid);
-        return {record.LocalAddr, record.LocalPort, record.RemoteAddr, record.RemotePort};
+        return record.Endpoints();
     }
     void AddRule(const QString& path, int16_t status)
     {

@@ -59,10 +59,15 @@ TEST_P(RuleStoreAddTest, StoresNameAndPathAsGivenAndAsksOnlyAboutAllowRules)
     }
 }
 
+std::string CaseName(const ::testing::TestParamInfo<AddCase>& info)
+{
+    return "Status" + std::to_string(info.param.block) + (info.param.answer ? "" : "Declined");
+}
+
 INSTANTIATE_TEST_SUITE_P(Decisions, RuleStoreAddTest,
                          ::testing::Values(AddCase{1, true, true, "Allow"}, AddCase{0, false, false, "Block"},
-                                           AddCase{7, true, true, "Allow"},
-                                           AddCase{1, false, true, nullptr}));
+                                           AddCase{7, true, true, "Allow"}, AddCase{1, false, true, nullptr}),
+                         CaseName);
 
 TEST_F(RuleStoreTest, PathsMatchExactlyCaseIncludedAndInNoLooserWayTheFirstMatchWinning)
 {
@@ -164,7 +169,7 @@ TEST_F(RuleStoreTest, AFullTableRefusesTheAddWithAMessageAndAHugeCountDeletesWit
     EXPECT_FALSE(rules->DeleteProgram(2001));
 }
 
-TEST_F(RuleStoreTest, CountersSaturateAndReachTheDiskAtTheEndOfARefresh)
+TEST_F(RuleStoreTest, CountersSaturateInMemoryAndReachTheDiskOnAReloadAndWhenTheStoreGoesAway)
 {
     ASSERT_TRUE(rules->AddProgram("/bin/busy", 0));
     Store("Attempts1", "2147483646");
@@ -174,9 +179,20 @@ TEST_F(RuleStoreTest, CountersSaturateAndReachTheDiskAtTheEndOfARefresh)
     EXPECT_EQ(rules->CountAttempt(1), 2147483647);
     EXPECT_EQ(rules->CountBlock(1), 2147483647);
     EXPECT_EQ(rules->CountAttempt(2), 0); // not loaded
-    rules->SyncCounters();
+    EXPECT_TRUE(rules->CountersPending());
+    EXPECT_NE(OnDisk("Attempts1"), "2147483647");
+    rules->UpdatePrograms(); // as the Applications page does when it is shown
     EXPECT_EQ(OnDisk({"Attempts1", "Blocks1", "Attempts2"}),
               QStringList({"2147483647", "2147483647", "<absent>"}));
+    EXPECT_EQ(rules->Rule(1).Attempts, 2147483647);
+    ASSERT_TRUE(rules->AddProgram("/bin/other", 0));
+    {
+        RuleStore atExit(*settings, {});
+        atExit.UpdatePrograms();
+        atExit.CountAttempt(2);
+        EXPECT_TRUE(atExit.CountersPending());
+    }
+    EXPECT_EQ(OnDisk("Attempts2"), "1");
 }
 
 } // namespace

@@ -3,46 +3,49 @@
 // `held` blocks until Release().
 #include "platform/name_resolver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <optional>
-#include <set>
+#include <utility>
 #include <vector>
 
 namespace qb::test {
 
 struct FakeNameResolver final : NameResolver {
-    HostNameAnswer HostName(uint32_t address) override
+    HostNameAnswer HostName(const IpAddress& address) override
     {
         std::unique_lock lock(m_mutex);
         m_asked.push_back(address);
         m_changed.notify_all();
-        m_changed.wait(lock, [&] { return !m_held.contains(address); });
-        return m_names.contains(address) ? m_names.at(address)
-                                         : HostNameAnswer{HostNameAnswer::Kind::NoName, {}};
+        m_changed.wait(lock, [&] { return std::ranges::count(m_held, address) == 0; });
+        const auto known = std::ranges::find(m_names, address, &Entry::first);
+        return known == m_names.end() ? HostNameAnswer{HostNameAnswer::Kind::NoName, {}} : known->second;
     }
 
     // A name, or none (std::nullopt); with `tryAgain`, no answer at all for now.
-    void Answer(uint32_t address, std::optional<std::string> name, bool tryAgain = false)
+    void Answer(const IpAddress& address, std::optional<std::string> name, bool tryAgain = false)
     {
         using Kind = HostNameAnswer::Kind;
         std::lock_guard lock(m_mutex);
-        m_names[address] = {tryAgain ? Kind::TryAgain : name ? Kind::Name : Kind::NoName, name.value_or("")};
+        m_names.emplace_back(address, HostNameAnswer{tryAgain ? Kind::TryAgain
+                                                     : name   ? Kind::Name
+                                                              : Kind::NoName,
+                                                     name.value_or("")});
     }
-    void Hold(uint32_t address)
+    void Hold(const IpAddress& address)
     {
         std::lock_guard lock(m_mutex);
-        m_held.insert(address);
+        m_held.push_back(address);
     }
-    void Release(uint32_t address)
+    void Release(const IpAddress& address)
     {
         std::lock_guard lock(m_mutex);
-        m_held.erase(address);
+        std::erase(m_held, address);
         m_changed.notify_all();
     }
-    std::vector<uint32_t> Asked() const
+    std::vector<IpAddress> Asked() const
     {
         std::lock_guard lock(m_mutex);
         return m_asked;
@@ -55,11 +58,12 @@ struct FakeNameResolver final : NameResolver {
     }
 
 private:
+    using Entry = std::pair<IpAddress, HostNameAnswer>;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::map<uint32_t, HostNameAnswer> m_names;
-    std::set<uint32_t> m_held;
-    std::vector<uint32_t> m_asked;
+    std::vector<Entry> m_names;
+    std::vector<IpAddress> m_held;
+    std::vector<IpAddress> m_asked;
 };
 
 } // namespace qb::test

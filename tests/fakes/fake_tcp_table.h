@@ -10,12 +10,16 @@ struct FakeTcpTable final : TcpTableSource {
     bool refuseDeletes = false;
     std::vector<TcpEndpoints> deleted;
     int fetches = 0;
+    std::optional<uint64_t> stamp; // the counters' digest; unset: they cannot be read
+    bool threadSafe = false;       // fetched on the table's worker; rows are then left alone meanwhile
 
     TcpFetch Fetch() override
     {
         ++fetches;
         return TcpFetch{result, result != 0 ? TcpSnapshot() : TcpSnapshot::FromRows(rows)};
     }
+    std::optional<uint64_t> CountersStamp() override { return stamp; }
+    bool ThreadSafe() const override { return threadSafe; }
     DeleteOutcome DeleteConnection(const TcpEndpoints& endpoints) override
     {
         deleted.push_back(endpoints);

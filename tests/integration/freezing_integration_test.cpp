@@ -116,14 +116,15 @@ TEST_F(FreezingIntegrationTest, TheHolderOfAConnectionIsTheProcessWhoseDescripto
     const UniqueFd accepted(test::Accept(listener.Get()));
     test::ChildProcess holder([] { ::pause(); });
     client.Reset(); // only the child holds the client's end now
-    const TcpEndpoints connection{htonl(INADDR_LOOPBACK), htons(childPort), htonl(INADDR_LOOPBACK),
-                                  htons(port)};
+    const TcpEndpoints connection =
+        TcpEndpoints::IPv4(htonl(INADDR_LOOPBACK), htons(childPort), htonl(INADDR_LOOPBACK), htons(port));
     LinuxThreadControl threads;
     const ProcessKey expected = KeyOf(holder);
     EXPECT_EQ(threads.HolderOf(connection, expected.pid), expected);
     EXPECT_EQ(threads.HolderOf(connection, static_cast<uint32_t>(::getpid())), expected); // found afresh
-    EXPECT_EQ(threads.HolderOf({connection.localAddr, connection.localPort, 0, 0}, expected.pid),
-              std::nullopt);
+    EXPECT_EQ(
+        threads.HolderOf(TcpEndpoints::IPv4(htonl(INADDR_LOOPBACK), htons(childPort), 0, 0), expected.pid),
+        std::nullopt);
 }
 
 // How the part of the program that holds processes ends while it holds one; only SIGKILL needs the
@@ -184,8 +185,15 @@ TEST_P(WayOutTest, AHeldProgramIsContinuedWithinOneSecondWhateverEndsTheFreezing
         ::close(end);
 }
 
+std::string CaseName(const ::testing::TestParamInfo<WayOut>& info)
+{
+    const char* names[] = {"Segv", "Abort", "Exit", "Kill"};
+    return names[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(SegvAbortExitKill, WayOutTest,
-                         ::testing::Values(WayOut::Segv, WayOut::Abort, WayOut::Exit, WayOut::Kill));
+                         ::testing::Values(WayOut::Segv, WayOut::Abort, WayOut::Exit, WayOut::Kill),
+                         CaseName);
 
 } // namespace
 } // namespace qb

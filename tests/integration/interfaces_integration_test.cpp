@@ -46,14 +46,17 @@ TEST(InterfacesIntegrationTest, ANamespaceWithOnlyLoopbackGivesOneRowCountingIts
         ::close(fd);
 }
 
-TEST(InterfacesIntegrationTest, ANamespaceIsOnlineOnlyWithADefaultRouteThroughALinkThatIsUpInNamespace)
+TEST(InterfacesIntegrationTest, ANamespaceIsOnlineWhileALinkBesideLoopbackIsUpWithAnAddressInNamespace)
 {
     QB_REQUIRE_FRESH_NAMESPACE();
     linux_os::LinuxConnectivity connectivity([](const char*) { return std::string(); }, "/nonexistent");
     EXPECT_FALSE(IsOnline(connectivity));
     EXPECT_FALSE(IsProxy(connectivity));
-    std::string why;
-    ASSERT_TRUE(test::MakeNamespaceOnline(&why)) << why;
+    // Up and running with only a link-local address, which any link gives itself: not joined to a network.
+    ASSERT_TRUE(test::RunCommand("ip link add qbv0 type veth peer name qbv1 && ip link set qbv0 up && "
+                                 "ip link set qbv1 up && ip -6 addr add fe80::2/64 dev qbv0"));
+    EXPECT_FALSE(IsOnline(connectivity));
+    ASSERT_TRUE(test::RunCommand("ip addr add 10.213.0.2/24 dev qbv0")); // no default route
     EXPECT_TRUE(IsOnline(connectivity));
 
     linux_os::LinuxInterfaceTable source;

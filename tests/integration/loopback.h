@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace qb::test {
 
@@ -31,28 +32,51 @@ inline uint16_t PortOf(int fd, bool peer = false)
     return ntohs(address.sin6_port); // where sin_port is too
 }
 
-// A listener on 127.0.0.1 with a kernel-chosen port; returns the fd and the port in host order.
-inline int Listen(uint16_t& port)
+// How a loopback socket reaches its peer: 127.0.0.1, ::ffff:127.0.0.1 from a dual-stack IPv6 socket, or ::1.
+enum class Via { IPv4, Mapped, IPv6 };
+
+// The loopback address `via` names, with `port` (host order); `length` receives its size.
+inline sockaddr_in6 LoopbackAddress(Via via, uint16_t port, socklen_t& length)
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0, "bind");
-    Check(::listen(fd, 4096) == 0, "listen");
+    sockaddr_in6 v6{AF_INET6, htons(port), 0, in6addr_loopback, 0};
+    if (via == Via::Mapped)
+        Check(::inet_pton(AF_INET6, "::ffff:127.0.0.1", &v6.sin6_addr) == 1, "inet_pton");
+    if (via != Via::IPv4) {
+        length = sizeof v6;
+        return v6;
+    }
+    sockaddr_in6 storage{};
+    sockaddr_in v4{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
+    std::memcpy(&storage, &v4, sizeof v4);
+    length = sizeof v4;
+    return storage;
+}
+
+// A socket of `type` bound to a kernel-chosen port on loopback (::1 only, for IPv6), listening when it is a
+// stream socket; returns the fd and the port in host order.
+inline int Listen(uint16_t& port, Via via = Via::IPv4, int type = SOCK_STREAM)
+{
+    const int fd = ::socket(via == Via::IPv4 ? AF_INET : AF_INET6, type | SOCK_CLOEXEC, 0);
+    socklen_t length = 0;
+    const sockaddr_in6 address = LoopbackAddress(via, 0, length);
+    const int v6only = 1;
+    Check(fd >= 0 &&
+              (via == Via::IPv4 || ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &v6only, sizeof v6only) == 0),
+          "socket");
+    Check(::bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0, "bind");
+    Check(type != SOCK_STREAM || ::listen(fd, 4096) == 0, "listen");
     port = PortOf(fd);
     return fd;
 }
 
-// A client connected to 127.0.0.1:`port`, or with `mapped` a dual-stack IPv6 socket connected to
-// ::ffff:127.0.0.1; `localPort` receives its own port in host order.
-inline int Connect(uint16_t port, uint16_t* localPort = nullptr, bool mapped = false)
+// A client of `type` connected to loopback port `port` `via` one of the three ways; `localPort` receives
+// its own port in host order.
+inline int Connect(uint16_t port, uint16_t* localPort = nullptr, Via via = Via::IPv4, int type = SOCK_STREAM)
 {
-    const int fd = ::socket(mapped ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in v4{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    sockaddr_in6 v6{AF_INET6, htons(port), 0, {}, 0};
-    Check(fd >= 0 && ::inet_pton(AF_INET6, "::ffff:127.0.0.1", &v6.sin6_addr) == 1, "socket");
-    Check((mapped ? ::connect(fd, reinterpret_cast<sockaddr*>(&v6), sizeof v6)
-                  : ::connect(fd, reinterpret_cast<sockaddr*>(&v4), sizeof v4)) == 0,
-          "connect");
+    const int fd = ::socket(via == Via::IPv4 ? AF_INET : AF_INET6, type | SOCK_CLOEXEC, 0);
+    socklen_t length = 0;
+    const sockaddr_in6 address = LoopbackAddress(via, port, length);
+    Check(fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0, "connect");
     if (localPort != nullptr)
         *localPort = PortOf(fd);
     return fd;
@@ -69,9 +93,9 @@ inline int Accept(int listener)
 }
 
 // A new connection to the listener carries a byte.
-inline bool CarriesData(int listener, uint16_t port)
+inline bool CarriesData(int listener, uint16_t port, Via via = Via::IPv4)
 {
-    const int client = Connect(port);
+    const int client = Connect(port, nullptr, via);
     const int server = Accept(listener);
     char byte = 0;
     const bool carried = ::send(client, "x", 1, 0) == 1 && ::recv(server, &byte, 1, 0) == 1 && byte == 'x';

@@ -17,7 +17,21 @@ namespace {
 TcpRow Row(uint32_t pid, uint16_t port, uint32_t state = 5, const char* remote = "10.0.0.1",
            uint16_t remotePort = 443)
 {
-    return TcpRow{state, inet_addr("10.0.0.2"), htons(port), inet_addr(remote), htons(remotePort), pid};
+    return TcpRow{
+        state, TcpEndpoints::IPv4(inet_addr("10.0.0.2"), htons(port), inet_addr(remote), htons(remotePort)),
+        pid};
+}
+
+// `row` as a UDP socket, or with `ipv6` as an IPv6 connection from ::1 to that address.
+TcpRow Other(TcpRow row, const char* ipv6 = nullptr)
+{
+    in6_addr remote{};
+    if (ipv6 == nullptr)
+        row.endpoints.protocol = Transport::Udp;
+    else if (inet_pton(AF_INET6, ipv6, &remote) == 1)
+        row.endpoints = {Transport::Tcp, IpAddress::FromIPv6(&in6addr_loopback), row.endpoints.localPort,
+                         IpAddress::FromIPv6(&remote), row.endpoints.remotePort};
+    return row;
 }
 
 class ConnectionMonitorTest : public ::testing::Test {
@@ -29,21 +43,23 @@ protected:
     std::vector<std::vector<MonitorRow>> shown;
     QStringList tips;
     int timer2Starts = 0;
+    int64_t now = 0;
+    bool listShown = true;
     bool unloaded = false;
     int unloads = 0;
     ConnectionMonitor monitor{
         table, resolver, processes,
         MonitorHooks{[this] { return unloaded; }, [this] { ++unloads; },
                      [this](const QString& tip) { tips << tip; }, nullptr, [this] { ++timer2Starts; },
-                     [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); }}};
+                     [this](const std::vector<MonitorRow>& rows) { shown.push_back(rows); },
+                     [this] { return now; }, [this] { return listShown; }}};
 
     // The row the monitor should build from source row `slot`.
     MonitorRow Expected(int16_t slot, const char* text, const char* remote, const char* path,
                         std::optional<uint64_t> startTime) const
     {
         const TcpRow& r = source.rows[static_cast<std::size_t>(slot)];
-        return {slot,  text,     remote, path, {r.localAddr, r.localPort, r.remoteAddr, r.remotePort},
-                r.pid, startTime};
+        return {slot, text, remote, path, r.endpoints, r.pid, startTime};
     }
     std::vector<std::string> Resolve(std::vector<TcpRow> rows) // the slots' paths afterwards
     {
@@ -65,46 +81,69 @@ TEST_F(ConnectionMonitorTest, RowsShowProgramPortRemoteEndpointAndTagSortedWitho
     processes.Add(12, "/opt/Beta");
     processes.startTimes = {{10, 500}, {11, 600}, {12, 700}};
     source.rows = {
-        Row(10, 5000, 5, "93.184.216.34"), // slot 0
-        Row(11, 40000, 5, "10.0.0.1", 80), // slot 1
-        Row(11, 8080, 2, "0.0.0.0", 0),    // slot 2: listening, hidden
-        Row(99, 41000, 5, "10.0.0.9", 22), // slot 3: nobody's, "Unknown", its start unread
-        Row(12, 41001, 8, "10.0.0.10"),    // slot 4, the table's last row
-        TcpRow{5, 0, 0, 0, 0, 0},          // slot 5: no endpoints, emptied, hidden
+        Row(10, 5000, 5, "93.184.216.34"),        // slot 0
+        Row(11, 40000, 5, "10.0.0.1", 80),        // slot 1
+        Row(11, 8080, 2, "0.0.0.0", 0),           // slot 2: listening, hidden
+        Row(99, 41000, 5, "10.0.0.9", 22),        // slot 3: nobody's, "Unknown", its start unread
+        Row(12, 41001, 8, "10.0.0.10"),           // slot 4
+        TcpRow{5, {}, 0},                         // slot 5: no endpoints, emptied, hidden
+        Other(Row(10, 5001), "2001:db8::1"),      // slot 6
+        Other(Row(11, 40002, 5, "10.0.0.9", 53)), // slot 7: UDP
+        Other(Row(99, 41002, 5, "10.0.0.9", 53)), // slot 8, the table's last row
     };
     monitor.NotOnline(true);
 
     // The tooltip counts every row of the table, the hidden ones included.
-    EXPECT_EQ(tips, QStringList{"Quillbrook Personal Firewall: Monitoring 6 connections"});
+    EXPECT_EQ(tips, QStringList{"Quillbrook Personal Firewall: Monitoring 9 connections"});
     EXPECT_EQ(shown, decltype(shown){monitor.Rows()}); // in list order
     EXPECT_TRUE(source.deleted.empty());               // the decision is unset: every connection stays
     EXPECT_EQ(monitor.Rows(),
               (std::vector{Expected(1, "alpha (40000)", "10.0.0.1:80", "/usr/bin/alpha", 600),
+                           Expected(7, "alpha (40002/UDP)", "10.0.0.9:53/UDP", "/usr/bin/alpha", 600),
                            Expected(4, "Beta (41001)", "10.0.0.10:443", "/opt/Beta", 700),
                            Expected(3, "Unknown", "10.0.0.9:22", "", std::nullopt),
-                           Expected(0, "zeta (5000)", "93.184.216.34:443", "/usr/bin/zeta", 500)}));
+                           Expected(8, "Unknown (UDP)", "10.0.0.9:53/UDP", "", std::nullopt),
+                           Expected(0, "zeta (5000)", "93.184.216.34:443", "/usr/bin/zeta", 500),
+                           Expected(6, "zeta (5001)", "[2001:db8::1]:443", "/usr/bin/zeta", 500)}));
 }
 
-TEST_F(ConnectionMonitorTest, TheTimerRedrawsOnlyWhenTheTableChangesAndComingOnlineStartsTimer2)
+TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSecondsAndNeverOffline)
 {
     processes.Add(10, "/usr/bin/curl");
     source.rows = {Row(10, 5000), Row(10, 5001)};
+    source.stamp = 1;
     monitor.SetOnlineFlag(true); // start-up found it online and started Timer2 itself
-    monitor.NotOnline(true);
-    monitor.NotOnline(true); // nothing changed
-    ASSERT_EQ(shown.size(), 1u);
-    source.rows[1] = Row(10, 6000); // one closed, another opened: same count
+    monitor.CheckForChanges();
+    monitor.CheckForChanges(); // nothing moved: no fetch
+    ASSERT_EQ(std::pair(source.fetches, shown.size()), std::pair(1, std::size_t{1}));
+    source.rows[1] = Row(10, 6000); // one closed, another opened: same count, the counters moved
+    source.stamp = 2;
+    monitor.CheckForChanges();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1][1].text, "curl (6000)");
+    source.rows[1].state = 8; // a state change moves no counter: seen by the fetch two seconds on
+    now += ConnectionMonitor::kFullFetchMs - 1;
+    monitor.CheckForChanges();
+    EXPECT_EQ(source.fetches, 2);
+    now += 1;
+    monitor.CheckForChanges();
+    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
+    listShown = false; // nothing shows the states: only the counters lead to a fetch
+    now += ConnectionMonitor::kFullFetchMs;
+    monitor.CheckForChanges();
+    EXPECT_EQ(source.fetches, 3);
+
+    source.stamp.reset(); // unreadable counters: every check fetches, as going offline stops it
+    source.rows.pop_back();
     monitor.NotOnline(false);
-    monitor.RefreshList(); // offline: nothing
-    EXPECT_EQ(shown.size(), 1u);
+    monitor.CheckForChanges();
+    monitor.RefreshList();
+    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
     EXPECT_EQ(timer2Starts, 0);
     monitor.NotOnline(true);
     EXPECT_EQ(timer2Starts, 1);
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1][1].text, "curl (6000)");
-    source.rows.pop_back();
-    monitor.NotOnline(true);
-    EXPECT_EQ(shown.size(), 3u);
+    monitor.CheckForChanges();
+    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(5, std::size_t{4}));
 }
 
 TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSnapshotAlone)
@@ -119,7 +158,7 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
         if (++decisions == 1) {
             sawRefreshing = monitor.Refreshing();
             source.rows.push_back(Row(10, 5001));
-            monitor.NotOnline(true);
+            monitor.CheckForChanges();
             monitor.RefreshList();
             monitor.RefreshList();
         }
@@ -131,7 +170,7 @@ TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSn
     EXPECT_EQ(source.fetches, 1); // the nested tick did not replace the snapshot being read
     ASSERT_EQ(shown.size(), 2u);  // the refresh and one follow-up
     EXPECT_EQ(shown[1].size(), 1u);
-    monitor.NotOnline(true); // the next tick sees the new count
+    monitor.CheckForChanges(); // the next tick sees the new count
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_EQ(shown[2].size(), 2u);
 }
@@ -154,39 +193,31 @@ TEST_F(ConnectionMonitorTest, AnUnloadedWindowRefreshesNothingAndARefreshInProgr
 }
 
 // Owner resolution, the refresh's middle step.
-TEST_F(ConnectionMonitorTest, EachOwnedConnectionIsCheckedOnceInListingOrderAndOnlyTheOneDecidedIsDeleted)
+TEST_F(ConnectionMonitorTest, OwnersAreCheckedOnceEachInListingOrderAndThoseThatCannotBeReadStayUnknown)
 {
+    for (uint32_t pid = 100; pid < 400; ++pid)
+        processes.Add(pid, "/usr/bin/idle");
     processes.Add(50, "/opt/b");
     processes.Add(30, "/opt/a");
+    processes.Add(0, std::nullopt);   // no owner visible
+    processes.Add(77, std::nullopt);  // another user's process, or one that ended
+    processes.Add(78, std::string()); // an empty answer counts as none
     std::vector<std::pair<std::string, int16_t>> calls;
     resolver.CheckPrograms = [&calls](const std::string& path, int16_t index) {
         calls.emplace_back(path, index);
         return index == 0;
     };
     // Processes in the listing's order, each one's slots ascending, the last row included; listening
-    // slots are neither named nor checked.
-    EXPECT_EQ(Resolve({Row(30, 4096), Row(50, 4097), Row(30, 22, 2), Row(30, 4098)}),
-              (std::vector<std::string>{"/opt/a", "/opt/b", "", "/opt/a"}));
-    EXPECT_EQ(calls, (decltype(calls){{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 3}}));
-    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{Expected(0, "", "", "", 0).endpoints});
-}
-
-TEST_F(ConnectionMonitorTest, OnlyOwnersAreLookedUpAndThoseThatCannotBeReadKeepAnEmptyPathUnchecked)
-{
-    for (uint32_t pid = 100; pid < 400; ++pid)
-        processes.Add(pid, "/usr/bin/idle");
-    processes.Add(0, std::nullopt);   // no owner visible
-    processes.Add(77, std::nullopt);  // another user's process, or one that ended
-    processes.Add(78, std::string()); // an empty answer counts as none
-    processes.Add(40, "/usr/bin/curl");
-    int checks = 0;
-    resolver.CheckPrograms = [&checks](const std::string&, int16_t) { return ++checks < 0; };
-    EXPECT_EQ(Resolve({Row(0, 4096), Row(77, 4097), Row(78, 4098), Row(79, 4099), Row(40, 4100)}),
-              (std::vector<std::string>{"", "", "", "", "/usr/bin/curl"}));
-    EXPECT_EQ(processes.pathLookups, 4);
+    // slots are neither named nor checked; only owners of slots are looked up.
+    EXPECT_EQ(Resolve({Row(30, 4096), Row(50, 4097), Row(30, 22, 2), Row(0, 4), Row(77, 5), Row(78, 6),
+                       Row(79, 7), Row(30, 4098)}),
+              (std::vector<std::string>{"/opt/a", "/opt/b", "", "", "", "", "", "/opt/a"}));
+    EXPECT_EQ(calls, (decltype(calls){{"/opt/b", 1}, {"/opt/a", 0}, {"/opt/a", 7}}));
+    EXPECT_EQ(source.deleted, std::vector<TcpEndpoints>{source.rows[0].endpoints});
+    EXPECT_EQ(processes.pathLookups, 5);
     processes.failList = true;
-    EXPECT_EQ(Resolve({Row(40, 4096)}), std::vector<std::string>{""});
-    EXPECT_EQ(checks, 1);
+    EXPECT_EQ(Resolve({Row(30, 4096)}), std::vector<std::string>{""});
+    EXPECT_EQ(calls.size(), 3u);
 }
 
 // Ending a real process, and refusing once its pid was reused, is pinned by the integration tests; the

@@ -37,15 +37,22 @@ using test::WaitUntil;
 
 constexpr auto kCurl = "/usr/bin/curl";
 
-// A row as the monitor builds it, from 10.0.0.2:`localPort`; the process started at 1000 + pid.
+// A row as the monitor builds it, from 10.0.0.2:`localPort` (from ::1 to an IPv6 address); the process
+// started at 1000 + pid.
 MonitorRow MakeRow(int16_t slot, const QString& path, uint32_t pid, uint16_t localPort, const char* remote,
-                   uint16_t remotePort)
+                   uint16_t remotePort, Transport protocol = Transport::Tcp)
 {
     const QString text = path.isEmpty()
                              ? QString("Unknown")
                              : path.mid(path.lastIndexOf(u'/') + 1) + " (" + QString::number(localPort) + ")";
-    const TcpEndpoints ends{::inet_addr("10.0.0.2"), htons(localPort), ::inet_addr(remote),
-                            htons(remotePort)};
+    TcpEndpoints ends =
+        TcpEndpoints::IPv4(::inet_addr("10.0.0.2"), htons(localPort), ::inet_addr(remote), htons(remotePort));
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, remote, &v6) == 1) {
+        ends.localAddr = IpAddress::FromIPv6(&in6addr_loopback);
+        ends.remoteAddr = IpAddress::FromIPv6(&v6);
+    }
+    ends.protocol = protocol;
     return {slot, text, QString(remote) + ":" + QString::number(remotePort), path, ends, pid, 1000 + pid};
 }
 
@@ -116,13 +123,14 @@ protected:
     bool IconIsRed() const { return PixmapCentre(pane.Pic32()->pixmap()) == QColor(Qt::red); }
 };
 
-TEST_F(MonitoringPageTest, RowsShowBothColumnsInTheGivenOrderWithTheSlotAsTagBelowTheTitle)
+TEST_F(MonitoringPageTest, RowsShowBothColumnsWithTheSlotAsTagBelowTheTitleAndAnUpdateKeepsTheirItems)
 {
     const auto* title = page.Banner()->findChild<QLabel*>(QStringLiteral("Title"));
     ASSERT_TRUE(title && title->isVisibleTo(&page) && title->geometry().bottom() <= kPageContentTop);
     EXPECT_FALSE(title->geometry().intersects(page.Banner()->Image1Geometry()));
-    page.SetRows({MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443), MakeRow(1, "", 0, 6000, "10.0.0.9", 22),
-                  MakeRow(0, "/opt/a\x1b", 43, 7000, "10.0.0.7", 80)});
+    const MonitorRow curl = MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443);
+    MonitorRow unknown = MakeRow(1, "", 0, 6000, "10.0.0.9", 22);
+    page.SetRows({curl, unknown, MakeRow(0, "/opt/a\x1b", 43, 7000, "10.0.0.7", 80)});
     EXPECT_EQ(List()->columnWidth(0), 133); // 2000 twips: the icon, the name and the port
     EXPECT_EQ(List()->columnWidth(1), List()->width() - 133 - 40);
     QStringList shown;
@@ -133,27 +141,32 @@ TEST_F(MonitoringPageTest, RowsShowBothColumnsInTheGivenOrderWithTheSlotAsTagBel
                                   "a\\x1B (7000) 10.0.0.7:80 0"}));
     const QImage question = ImageStringToImage(QLatin1StringView(images::kPicQuestion));
     EXPECT_EQ(Item(1)->icon(0).pixmap(16, 16).toImage().convertToFormat(question.format()), question);
+
+    ClickRow(1);
+    const QTreeWidgetItem* const itemOfUnknown = Item(1);
+    unknown.slot = 7;
+    unknown.remote = "changed";
+    page.SetRows({MakeRow(2, "", 9, 6001, "10.0.0.9", 80), curl, unknown});
+    EXPECT_EQ(Item(2), itemOfUnknown); // updated in place, still selected
+    EXPECT_EQ(itemOfUnknown->text(1) + itemOfUnknown->data(0, MonitoringPage::kTagRole).toString(),
+              "changed7");
+    EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
+    EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
+    page.SetRows({curl});
+    EXPECT_TRUE(List()->selectedItems().isEmpty());
 }
 
-TEST_F(MonitoringPageTest, TheButtonsWaitForTheListsFocusWhichChoosesNoRow)
-{
-    page.SetRows({MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443)});
-    EXPECT_FALSE(page.UserControl71()->Enabled());
-    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason), focusOut(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(List(), &focusIn);
-    EXPECT_TRUE(page.UserControl72()->Enabled());
-    EXPECT_TRUE(page.UserControl71()->Enabled());
-    EXPECT_EQ(pane.Label7(0)->text(), "Name: ");
-    QApplication::sendEvent(List(), &focusOut);
-    page.SetRows({});
-    EXPECT_TRUE(page.UserControl72()->Enabled()); // for good
-}
-
-TEST_F(MonitoringPageTest, TheButtonsActOnTheConnectionAndProcessTheClickedRowWasBuiltFrom)
+TEST_F(MonitoringPageTest, TheButtonsWaitForTheListsFocusThenActOnTheConnectionAndProcessOfTheClickedRow)
 {
     const MonitorRow curl = MakeRow(3, kCurl, 42, 5000, "10.0.0.5", 443);
     const MonitorRow odd = MakeRow(1, "/opt/x\ny", 43, 6000, "10.0.0.9", 80);
     page.SetRows({curl, odd});
+    EXPECT_FALSE(page.UserControl71()->Enabled());
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason), focusOut(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(List(), &focusIn);
+    QApplication::sendEvent(List(), &focusOut);
+    EXPECT_TRUE(page.UserControl72()->Enabled() && page.UserControl71()->Enabled()); // for good
+    EXPECT_EQ(pane.Label7(0)->text(), "Name: ");                                     // no row chosen
     ClickRow(1);
     EXPECT_EQ(pane.Label7(6)->text(), "Remote Port: 80");
     test::Click(page.UserControl72()->Picture1());
@@ -172,19 +185,15 @@ TEST_F(MonitoringPageTest, TheButtonsActOnTheConnectionAndProcessTheClickedRowWa
     EXPECT_EQ(tcp.deleted.size(), 1u); // no row selected: nothing happens
 }
 
-TEST_F(MonitoringPageTest, ARebuildKeepsTheSelectionOnTheSameConnectionOnlyAndWithoutOneThePaneIsEmpty)
+TEST_F(MonitoringPageTest, WithoutASelectedRowThePaneIsEmpty)
 {
     const QStringList empty = Lines(); // as the pane starts
     const MonitorRow a = MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443);
-    MonitorRow b = MakeRow(1, kCurl, 42, 5001, "10.0.0.5", 443);
+    const MonitorRow b = MakeRow(1, kCurl, 42, 5001, "10.0.0.5", 443);
     attempts[kCurl] = 1;
     page.SetRows({a, b});
     ClickRow(1);
     ASSERT_TRUE(WaitForFacts());
-    b.slot = 7;
-    page.SetRows({MakeRow(2, "", 0, 6000, "10.0.0.9", 80), a, b});
-    EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
-    EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
     for (const bool rebuild : {true, false}) {
         if (rebuild) {
             page.SetRows({a});
@@ -205,11 +214,16 @@ TEST_F(MonitoringPageTest, PingFromARowsContextMenuShowsTheResultWithoutBlocking
     QStringList messages;
     page.ShowMessage = [&messages](const QString& text) { messages << text; };
     page.SetRows(
-        {MakeRow(0, kCurl, 42, 5000, "10.0.0.5", 443), MakeRow(1, kCurl, 42, 5001, "10.0.0.6", 443)});
-    for (const QPoint at : {QPoint(20, List()->viewport()->height() - 5), At(1)}) {
+        {MakeRow(0, kCurl, 42, 5000, "2001:db8::6", 443), MakeRow(1, kCurl, 42, 5001, "10.0.0.6", 443)});
+    // Below the rows: no menu; on an IPv6 row the item is there but disabled.
+    for (const auto& [at, menu, ping] :
+         {std::tuple{QPoint(20, List()->viewport()->height() - 5), false, true},
+          {At(0), true, false},
+          {At(1), true, true}}) {
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, List()->viewport()->mapToGlobal(at));
         QApplication::sendEvent(List()->viewport(), &event);
-        EXPECT_EQ(page.ContextMenu()->isVisible(), at == At(1)); // below the rows: no menu
+        EXPECT_EQ(page.ContextMenu()->isVisible(), menu);
+        EXPECT_EQ(page.PingAction()->isEnabled(), ping);
     }
     page.PingAction()->trigger();
     ASSERT_TRUE(WaitUntil([&] { return !messages.isEmpty(); }, 5s));
@@ -235,6 +249,9 @@ TEST_F(MonitoringPageTest, AClickFillsEveryLineAsPlainTextAndTheNameAndIconFillI
     EXPECT_EQ(pane.Label7(1)->textFormat(), Qt::PlainText);
     EXPECT_EQ(Lines().mid(0, 2) << Lines()[4], QStringList({"Name: <i>x\\x0AEvil", "Path: /tmp/<i>x\\x0AEvil",
                                                             "Remote Host: a\\x1B[2Jb (10.0.0.6)"}));
+    Show(MakeRow(4, kCurl, 42, 5000, "2001:db8::5", 443, Transport::Udp));
+    EXPECT_EQ(Lines().mid(4, 3), (QStringList{"Remote Host: 2001:db8::5 (2001:db8::5)",
+                                              "Local Port: 5000/UDP", "Remote Port: 443/UDP"}));
     Show(MakeRow(4, kCurl, 42, 5000, "10.0.0.5", 80)); // cached now: at once
     EXPECT_EQ(pane.Label7(4)->text(), "Remote Host: first.example (10.0.0.5)");
 }

@@ -142,8 +142,11 @@ TEST_F(DictionaryTest, WriteCacheWritesEveryWritableEntryInOrderAndReadsBackTheS
     TempHome::WriteAll(CacheIni(), "1.1.1.1,one\r\n2.2.2.2,two words \r\n");
     const auto dictionary = Make();
     const std::pair<QString, QString> answers[] = {
-        {"3.3.3.3", "three"}, {"4.4.4.4", "comma,name"}, {"5.5.5.5", "line\nbreak"}, {"6.6.6.6", "cr\rname"},
-        {"7.7.7.7", "nul"},   {"8.8.8.8", " leading"},   {"9.9.9.9", "9.9.9.9"},
+        {"3.3.3.3", "three"},       {"4.4.4.4", "comma,name"},
+        {"5.5.5.5", "line\nbreak"}, {"6.6.6.6", "cr\rname"},
+        {"7.7.7.7", "nul"},         {"8.8.8.8", " leading"},
+        {"9.9.9.9", "9.9.9.9"},     {"2001:db8::9", "six"},
+        {"fe80::1%2", "fe80::1%2"}, // IPv6 keys, a link-local one with its scope
     };
     for (const auto& [address, name] : answers) {
         dictionary->CheckDictionary(address);
@@ -152,13 +155,15 @@ TEST_F(DictionaryTest, WriteCacheWritesEveryWritableEntryInOrderAndReadsBackTheS
     }
     ASSERT_TRUE(dictionary->WriteCache());
     EXPECT_EQ(TempHome::ReadAll(CacheIni()),
-              "1.1.1.1,one\r\n2.2.2.2,two words \r\n3.3.3.3,three\r\n9.9.9.9,9.9.9.9\r\n");
+              "1.1.1.1,one\r\n2.2.2.2,two words \r\n3.3.3.3,three\r\n9.9.9.9,9.9.9.9\r\n2001:db8::9,six\r\n"
+              "fe80::1%2,fe80::1%2\r\n");
     EXPECT_EQ(dictionary->Cached("4.4.4.4"), "comma,name"); // kept in memory
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"cache.ini"});
 
     FakeHostLookup otherLookup;
     CDictionary reread(settings, otherLookup, folder);
-    EXPECT_EQ(reread.Addresses(), QStringList({"1.1.1.1", "2.2.2.2", "3.3.3.3", "9.9.9.9"}));
+    EXPECT_EQ(reread.Addresses(),
+              QStringList({"1.1.1.1", "2.2.2.2", "3.3.3.3", "9.9.9.9", "2001:db8::9", "fe80::1%2"}));
     EXPECT_EQ(reread.Cached("2.2.2.2"), "two words ");
 }
 

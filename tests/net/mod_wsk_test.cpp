@@ -8,6 +8,7 @@
 
 #include <QStringList>
 
+#include <array>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -32,23 +33,28 @@ TEST(ModWskTest, CodesOutsideTheStatusTableShareOneText)
 TEST(ModWskTest, ResolveHostNameGivesTheNameOrTheAddressWhichLastsUnlessTheResolverCouldNotAsk)
 {
     test::FakeNameResolver resolver;
-    resolver.Answer(0x0100007f, "localhost");
-    resolver.Answer(0x0403020a, "");
-    resolver.Answer(0x0503020a, std::nullopt, true);
+    const std::array<uint8_t, 16> v6{0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    const std::array<uint8_t, 16> linkLocal{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    resolver.Answer(IpAddress::FromIPv4(0x0100007f), "localhost");
+    resolver.Answer(IpAddress::FromIPv4(0x0403020a), "");
+    resolver.Answer(IpAddress::FromIPv4(0x0503020a), std::nullopt, true);
+    resolver.Answer(IpAddress::FromIPv6(v6.data()), "six.example");
     const std::pair<const char*, HostAnswer> cases[] = {
-        {"127.0.0.1", {"localhost", true}},
-        {"10.1.2.3", {"10.1.2.3", true}},
-        {"10.2.3.4", {"", true}},
-        {"10.2.3.5", {"10.2.3.5", false}},
-        {"127.1", {"localhost", true}}}; // inet_addr's short form
+        {"127.0.0.1", {"localhost", true}},       {"10.1.2.3", {"10.1.2.3", true}},  {"10.2.3.4", {"", true}},
+        {"10.2.3.5", {"10.2.3.5", false}},        {"127.1", {"localhost", true}}, // inet_addr's short form
+        {"2001:DB8:0::1", {"six.example", true}}, {"fe80::1%3", {"fe80::1%3", true}}};
     for (const auto& [address, answer] : cases)
         EXPECT_EQ(ModWsk::ResolveHostName(resolver, address), answer) << address;
     const QString nul = QStringLiteral("1.2.3.4") + QChar(0) + "junk";
-    for (const QString& text : {QString("255.255.255.255"), QString("not an address"), QString(),
-                                QString("256.1.1.1"), QString::fromUtf16(u"\uff11.2.3.4"), nul})
+    for (const QString& text :
+         {QString("255.255.255.255"), QString("not an address"), QString(), QString("256.1.1.1"),
+          QString::fromUtf16(u"\uff11.2.3.4"), nul, QString("2001:db8::1%3"), QString("fe80::1%"),
+          QString("fe80::1%x"), QString("[::1]"), QString("::1") + QChar(0)})
         EXPECT_EQ(ModWsk::ResolveHostName(resolver, text), (HostAnswer{text, true}));
-    EXPECT_EQ(resolver.Asked(),
-              (std::vector<uint32_t>{0x0100007f, 0x0302010a, 0x0403020a, 0x0503020a, 0x0100007f}));
+    EXPECT_EQ(resolver.Asked(), (std::vector{IpAddress::FromIPv4(0x0100007f), IpAddress::FromIPv4(0x0302010a),
+                                             IpAddress::FromIPv4(0x0403020a), IpAddress::FromIPv4(0x0503020a),
+                                             IpAddress::FromIPv4(0x0100007f), IpAddress::FromIPv6(v6.data()),
+                                             IpAddress::FromIPv6(linkLocal.data(), 3)}));
 }
 
 TEST(ModWskTest, SendEchoMapsWhatCameBackToTheIpStatusCode)
@@ -105,7 +111,7 @@ using namespace std::chrono_literals;
 using test::RunEvents;
 using test::WaitUntil;
 
-constexpr uint32_t kLoopback = 0x0100007f; // 127.0.0.1
+const IpAddress kLoopback = IpAddress::FromIPv4(0x0100007f); // 127.0.0.1
 
 class ThreadedHostLookupTest : public ::testing::Test {
 protected:
@@ -152,14 +158,14 @@ TEST_F(ThreadedHostLookupTest,
     QStringList addresses;
     for (int i = 1; i <= ThreadedHostLookup::kWorkers + 2; ++i) {
         addresses << "10.0.0." + QString::number(i);
-        resolver->Hold(0x0000000a | static_cast<uint32_t>(i) << 24);
+        resolver->Hold(IpAddress::FromIPv4(0x0000000a | static_cast<uint32_t>(i) << 24));
         lookup.Start(addresses.back(), Record());
     }
     ASSERT_TRUE(resolver->WaitForAsked(ThreadedHostLookup::kWorkers, 10s));
     ASSERT_TRUE(WaitUntil([&] { return answers.size() == addresses.size(); }, 10s));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 90ms);
     for (int i = 1; i <= addresses.size(); ++i)
-        resolver->Release(0x0000000a | static_cast<uint32_t>(i) << 24);
+        resolver->Release(IpAddress::FromIPv4(0x0000000a | static_cast<uint32_t>(i) << 24));
     RunEvents(100ms);
     EXPECT_EQ(resolver->Asked().size(), static_cast<size_t>(ThreadedHostLookup::kWorkers));
     for (QString& address : addresses)

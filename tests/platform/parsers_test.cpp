@@ -2,6 +2,7 @@
 #include "platform/linux/dpkg_index.h"
 #include "platform/linux/interface_table_linux.h"
 #include "platform/linux/sock_diag_parser.h"
+#include "platform/linux/socket_counters.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 #include <fstream>
 #include <map>
+#include <string_view>
 #include <tuple>
 
 namespace qb::linux_os {
@@ -20,38 +22,90 @@ namespace {
 
 const std::string kFixtures = std::string(QB_TEST_DATA) + "/platform/fixtures";
 
-// The row of a socket from port 40000 to port 80 owned by pid 42, after checking that the message is
-// parsed whole and refused when it is one byte short.
-std::optional<TcpRow> RowOf(uint8_t family, uint8_t state, const char* source, const char* destination)
+// The row of a socket of `protocol` from port 40000 to port 80 owned by pid 42, bound to interface 3, after
+// checking that the message is parsed whole and refused when it is one byte short.
+std::optional<TcpRow> RowOf(Transport protocol, uint8_t family, uint8_t state, const char* source,
+                            const char* destination)
 {
-    inet_diag_msg message{
-        .idiag_family = family,
-        .idiag_state = state,
-        .id = {.idiag_sport = htons(40000), .idiag_dport = htons(80), .idiag_cookie = {0x1234}},
-        .idiag_inode = 98765};
+    inet_diag_msg message{.idiag_family = family,
+                          .idiag_state = state,
+                          .id = {.idiag_sport = htons(40000),
+                                 .idiag_dport = htons(80),
+                                 .idiag_if = 3,
+                                 .idiag_cookie = {0x1234, 0x5}},
+                          .idiag_inode = 98765};
     inet_pton(family, source, message.id.idiag_src);
     inet_pton(family, destination, message.id.idiag_dst);
     EXPECT_FALSE(ParseDiagMessage(&message, sizeof message - 1).has_value());
     const auto socket = ParseDiagMessage(&message, sizeof message);
-    EXPECT_EQ(std::tuple(socket->inode, socket->cookie[0]), std::tuple(98765u, 0x1234u));
-    return ToIpv4Row(*socket, 42);
+    EXPECT_EQ(socket->inode, 98765u);
+    return ToRow(*socket, protocol, 42);
 }
 
-TEST(SockDiagParserTest, IPv4AndIPv4MappedSocketsBecomeRowsAsStoredAndOtherIPv6SocketsDoNot)
+// The row expected of RowOf, with addresses as text (an IPv6 address holds a ':').
+TcpRow Expected(Transport protocol, uint32_t state, const char* local, const char* remote)
 {
-    const uint32_t from = htons(40000), to = htons(80);
-    const uint32_t lo1 = inet_addr("127.0.0.1"), lo2 = inet_addr("127.0.0.2");
-    const std::tuple<uint8_t, uint8_t, const char*, const char*, std::optional<TcpRow>> cases[] = {
-        {AF_INET, 1, "192.168.0.1", "10.0.0.138",
-         TcpRow{5, inet_addr("192.168.0.1"), from, inet_addr("10.0.0.138"), to, 42}},
-        {AF_INET6, 1, "::ffff:127.0.0.1", "::ffff:127.0.0.2", TcpRow{5, lo1, from, lo2, to, 42}},
-        {AF_INET6, 10, "::ffff:127.0.0.1", "::", TcpRow{2, lo1, from, 0, to, 42}},
-        {AF_INET6, 1, "::1", "::1", std::nullopt},
-        {AF_INET6, 10, "::", "::", std::nullopt}, // a dual-stack listener on ::
-        {AF_INET6, 1, "::ffff:127.0.0.1", "2001:db8::1", std::nullopt},
+    const auto address = [](const char* text) {
+        unsigned char bytes[16] = {};
+        const bool v6 = std::string_view(text).find(':') != std::string_view::npos;
+        inet_pton(v6 ? AF_INET6 : AF_INET, text, bytes);
+        return v6 ? IpAddress::FromIPv6(bytes, 3) : IpAddress::FromIPv4(*reinterpret_cast<uint32_t*>(bytes));
     };
-    for (const auto& [family, state, source, destination, row] : cases)
-        EXPECT_EQ(RowOf(family, state, source, destination), row) << source << " to " << destination;
+    return TcpRow{
+        state, {protocol, address(local), htons(40000), address(remote), htons(80), 3, 0x5'00001234}, 42};
+}
+
+TEST(SockDiagParserTest, SocketsBecomeRowsOfTheirFamilyMappedOnesInIPv4FormAndUnconnectedUdpNone)
+{
+    const auto tcp = Transport::Tcp, udp = Transport::Udp;
+    const std::tuple<Transport, uint8_t, uint8_t, const char*, const char*, std::optional<TcpRow>> cases[] = {
+        {tcp, AF_INET, 1, "192.168.0.1", "10.0.0.138", Expected(tcp, 5, "192.168.0.1", "10.0.0.138")},
+        {tcp, AF_INET6, 1, "::ffff:127.0.0.1", "::ffff:127.0.0.2",
+         Expected(tcp, 5, "127.0.0.1", "127.0.0.2")},
+        {tcp, AF_INET6, 10, "::ffff:127.0.0.1", "::", Expected(tcp, 2, "127.0.0.1", "0.0.0.0")},
+        {tcp, AF_INET6, 1, "::1", "2001:db8::1", Expected(tcp, 5, "::1", "2001:db8::1")},
+        {tcp, AF_INET6, 10, "::", "::", Expected(tcp, 2, "::", "::")}, // a dual-stack listener on ::
+        {tcp, AF_INET6, 1, "fe80::1", "fe80::2", Expected(tcp, 5, "fe80::1", "fe80::2")},
+        {udp, AF_INET6, 1, "::ffff:10.0.0.2", "::ffff:10.0.0.1", Expected(udp, 5, "10.0.0.2", "10.0.0.1")},
+        {udp, AF_INET, 7, "10.0.0.2", "0.0.0.0", std::nullopt}, // bound, not connected
+        {udp, AF_INET6, 7, "::", "::", std::nullopt},
+    };
+    for (const auto& [protocol, family, state, source, destination, row] : cases)
+        EXPECT_EQ(RowOf(protocol, family, state, source, destination), row)
+            << source << " to " << destination;
+}
+
+TEST(SocketCountersTest, TheDigestMovesWithOpensResetsSocketsAndDatagramsButNotWithSegments)
+{
+    const auto snmp = [](const char* tcp, const char* udp) {
+        return std::string(
+                   "Ip: Forwarding\nIp: 2\nTcp: RtoMin ActiveOpens PassiveOpens AttemptFails EstabResets "
+                   "CurrEstab InSegs\nTcp: ") +
+               tcp + "\nUdp: InDatagrams OutDatagrams\nUdp: " + udp + "\n";
+    };
+    const std::string sockstat =
+        "sockets: used 9\nTCP: inuse 3 orphan 0 tw 1 alloc 4 mem 9\nUDP: inuse 1 mem 2\n";
+    const std::string snmp6 = "Udp6InDatagrams                 \t7\nUdp6OutDatagrams\t8\n";
+    const std::string sockstat6 = "TCP6: inuse 2\nUDP6: inuse 0\n";
+    const auto digest = CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), snmp6, sockstat, sockstat6);
+    ASSERT_TRUE(digest.has_value());
+    EXPECT_EQ(CountersDigest(snmp("200 15 2 0 0 3 9999", "230 231"), snmp6, sockstat,
+                             "TCP6: inuse 2\nUDP6: inuse 0"),
+              digest); // only segments moved
+    for (const auto& [snmpText, sockstatText, snmp6Text] :
+         {std::tuple{snmp("200 16 2 0 0 3 1734", "230 231"), sockstat, snmp6},
+          {snmp("200 15 2 0 1 3 1734", "230 231"), sockstat, snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 232"), sockstat, snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"),
+           std::string("sockets: used 9\nTCP: inuse 3 tw 2\nUDP: inuse 1"), snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"),
+           std::string("sockets: used 9\nTCP: inuse 3 tw 1\nUDP: inuse 2"), snmp6},
+          {snmp("200 15 2 0 0 3 1734", "230 231"), sockstat, std::string("Udp6InDatagrams 8\n")}})
+        EXPECT_NE(CountersDigest(snmpText, snmp6Text, sockstatText, sockstat6), digest)
+            << snmpText << sockstatText;
+    EXPECT_EQ(CountersDigest("", snmp6, sockstat, sockstat6), std::nullopt);
+    EXPECT_TRUE(
+        CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), "", sockstat, "").has_value()); // no IPv6
 }
 
 TEST(DpkgIndexTest, FilesOfInstalledPackagesHaveTheirPackagesVersion)
@@ -137,25 +191,6 @@ TEST(ConnectivityLinuxTest, AProxyComesFromTheEnvironmentOrTheDesktopSettings)
     }
     env["HTTPS_PROXY"] = "http://proxy:3128";
     EXPECT_TRUE(ProxyConfigured(getEnv, "/nonexistent"));
-}
-
-TEST(TcpSnapshotTest, RowsRoundTripThroughTheBufferLayoutAndATruncatedBufferNeverReadsPastItsEnd)
-{
-    const std::vector<TcpRow> rows = {{5, 0x0100007f, 0x5000, 0x0200007f, 0x901f, 42},
-                                      {2, 0, 0x1600, 0, 0, 7}};
-    const TcpSnapshot snapshot = TcpSnapshot::FromRows(rows);
-    ASSERT_EQ(snapshot.Bytes().size(), 4u + 2 * 24u);
-    EXPECT_EQ(snapshot.StoredCount(), 2u);
-    EXPECT_EQ((std::vector{snapshot.Row(0), snapshot.Row(1)}), rows);
-    // The owning pid is the sixth field of the row: bytes 20..23 of row 1.
-    EXPECT_EQ(static_cast<int>(snapshot.Bytes()[4 + 24 + 20]), 7);
-
-    std::vector<std::byte> bytes = snapshot.Bytes();
-    bytes.pop_back();
-    const TcpSnapshot truncated = TcpSnapshot::FromBytes(bytes);
-    EXPECT_EQ(truncated.StoredCount(), 2u);
-    EXPECT_EQ(truncated.AvailableRows(), 1u);
-    EXPECT_EQ(TcpSnapshot::FromBytes({std::byte{1}}).AvailableRows(), 0u);
 }
 
 } // namespace

@@ -34,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitOrTheirPidIsReusedAndUnownedInodesWaitForTheRetryTime)
+TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitOrTheirPidIsReusedAndUnownedInodesUntilTheyLeaveTheTable)
 {
     Fd(10, 0, "/dev/null");
     Fd(10, 3, "socket:[1001]");
@@ -42,17 +42,15 @@ TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitOrTheirPidIsReusedAndUnownedI
     Fd(21, 4, "socket:[2002]"); // inherited by a child
     Fd(20, 5, "pipe:[3003]");
     SocketOwnerMap owners(root);
-    const auto start = SocketOwnerMap::Clock::now();
-    const std::vector<uint32_t> found = owners.Resolve({1001, 2002, 0, 3003, 4004}, start);
+    const std::vector<uint32_t> found = owners.Resolve({1001, 2002, 0, 3003, 4004});
     const uint32_t first = found[1];
     ASSERT_TRUE(first == 20 || first == 21) << first;
     EXPECT_EQ(found, (std::vector<uint32_t>{10, first, 0, 0, 0}));
     Fd(30, 7, "socket:[4004]");
-    EXPECT_EQ(owners.Resolve({1001, 2002, 4004}, start + std::chrono::seconds(1)),
-              (std::vector<uint32_t>{10, first, 0}));
+    EXPECT_EQ(owners.Resolve({1001, 2002, 4004}), (std::vector<uint32_t>{10, first, 0}));
     EXPECT_EQ(owners.ScanCount(), 1);
-    EXPECT_EQ(owners.Resolve({1001, 2002, 4004}, start + SocketOwnerMap::kRetryUnowned),
-              (std::vector<uint32_t>{10, first, 30}));
+    owners.Resolve({1001, 2002});
+    EXPECT_EQ(owners.Resolve({1001, 2002, 4004}), (std::vector<uint32_t>{10, first, 30}));
     EXPECT_EQ(owners.ScanCount(), 2);
     fs::remove_all(fs::path(root) / std::to_string(first));
     EXPECT_EQ(owners.Resolve({2002}), std::vector<uint32_t>{first == 20 ? 21u : 20u});

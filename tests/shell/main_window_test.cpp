@@ -33,7 +33,7 @@ namespace {
 TcpRow Established(uint32_t pid, uint16_t localPort)
 {
     const auto stored = static_cast<uint32_t>(static_cast<uint16_t>(localPort << 8 | localPort >> 8));
-    return TcpRow{5, 0x0100007f, stored, 0x0200007f, 0x5000, pid};
+    return TcpRow{5, TcpEndpoints::IPv4(0x0100007f, stored, 0x0200007f, 0x5000), pid};
 }
 
 class FrmMainTest : public ::testing::Test {
@@ -76,7 +76,7 @@ TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProg
     fake.processes->Add(40, "/usr/bin/curl");
     fake.threads->startOf[40] = 4000;
     fake.tcp->rows = {Established(40, 4096), Established(40, 4097)};
-    window->NotOnline(true);
+    window->CheckForChanges();
 
     QTreeWidget* list = window->Monitoring()->ListView1();
     ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -93,7 +93,7 @@ TEST_F(FrmMainTest, BlockAllTwiceRebuildsTwiceARefusedDeleteTurnsTheLightOffAndT
 {
     fake.processes->Add(40, "/usr/bin/curl");
     fake.tcp->rows = {Established(40, 4096)};
-    window->NotOnline(true);
+    window->CheckForChanges();
     const qsizetype rebuilds = tips.size();
     fake.tcp->deleted.clear();
     fake.tcp->refuseDeletes = true; // no CAP_NET_ADMIN

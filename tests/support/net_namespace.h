@@ -14,8 +14,9 @@ namespace qb::test {
 // namespaces). Single-threaded callers only.
 [[nodiscard]] bool EnterFreshNetNamespace(std::string* why);
 
-// Adds a veth pair with both ends inside the current namespace, an address on one end and a default
-// route through an unused address beside it, so that the namespace counts as online. Nothing leaves it.
+// Adds a veth pair with both ends inside the current namespace, up, and an address on one end, so that
+// the namespace counts as online, as a LAN without a gateway does: there is no default route. Nothing
+// leaves it.
 [[nodiscard]] bool MakeNamespaceOnline(std::string* why);
 
 // One-letter state of a process from /proc/<pid>/stat ('S', 'T', …); '?' when unreadable.

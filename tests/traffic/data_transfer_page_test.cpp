@@ -150,9 +150,14 @@ TEST_F(GraphTest, StartUpConfigurationDrawsABlackGridWithAGreenLineAlongTheBotto
     graph.SetGridVisible(false);
     graph.Draw();
     EXPECT_EQ(Count(kTeal), 0);
+    auto* doomed = new PictureSurface; // drawing after the surface was destroyed does nothing
+    graph.SetPictureBox(doomed);
+    delete doomed;
+    graph.Draw();
+    EXPECT_EQ(graph.PictureBox(), nullptr);
 }
 
-TEST_F(GraphTest, ALongSeriesIsCutToItsNewest100AndAShortOneEndsAtItsLastSlot)
+TEST_F(GraphTest, ALongSeriesIsCutToItsNewest100AShortOneEndsAtItsLastSlotAndValuesAreClippedToThePlot)
 {
     series->assign(5, 100.0);
     series->insert(series->end(), 100, 0.0);
@@ -163,10 +168,9 @@ TEST_F(GraphTest, ALongSeriesIsCutToItsNewest100AndAShortOneEndsAtItsLastSlot)
     graph.Draw();
     EXPECT_EQ(Count(kGreen), 99); // x from 2 to 100, at y = 55
     EXPECT_EQ(At(100, 55), kGreen);
-}
 
-TEST_F(GraphTest, ValuesAbove100HugeOrNonNumericAreClippedToThePlot)
-{
+    // Above 100, huge or not a number: held at the top.
+    series->assign(100, 0.0);
     series->back() = 150;
     (*series)[50] = -1e30;
     (*series)[60] = std::numeric_limits<double>::quiet_NaN();
@@ -190,16 +194,10 @@ TEST_F(GraphTest, ASurfaceBorderPullsTheFrameInAndTheWindowShowsTheKeptDrawing)
     for (const QPoint p : {QPoint(0, 0), QPoint(50, 50), QPoint(199, 50), QPoint(100, 98)})
         EXPECT_EQ(shot.pixel(p + QPoint(1, 1)), At(p.x(), p.y())) << p.x() << "," << p.y();
     EXPECT_EQ(shot.pixel(0, 0), surface.palette().color(QPalette::Dark).rgb());
-}
-
-TEST_F(GraphTest, DrawAfterTheSurfaceWasDestroyedDoesNothing)
-{
-    auto* doomed = new PictureSurface;
-    graph.SetPictureBox(doomed);
-    graph.SetDataCollection(series);
-    delete doomed;
+    // Shown and drawn again, the surface plots into the image it has: no copy of it is made.
+    const uchar* const pixels = surface.Image().constBits();
     graph.Draw();
-    EXPECT_EQ(graph.PictureBox(), nullptr);
+    EXPECT_EQ(surface.Image().constBits(), pixels);
 }
 
 } // namespace

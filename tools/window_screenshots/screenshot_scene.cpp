@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qb::tools {
@@ -27,7 +28,28 @@ uint32_t Address(const char* dotted)
 TcpRow Row(uint32_t state, const char* local, uint16_t localPort, const char* remote, uint16_t remotePort,
            uint32_t pid)
 {
-    return TcpRow{state, Address(local), htons(localPort), Address(remote), htons(remotePort), pid};
+    return TcpRow{
+        state, TcpEndpoints::IPv4(Address(local), htons(localPort), Address(remote), htons(remotePort)), pid};
+}
+
+IpAddress Address6(const char* text)
+{
+    in6_addr address{};
+    ::inet_pton(AF_INET6, text, &address);
+    return IpAddress::FromIPv6(&address);
+}
+
+// An established IPv6 TCP connection, or with `udp` a connected UDP socket of either family.
+TcpRow Row6(const char* local, uint16_t localPort, const char* remote, uint16_t remotePort, uint32_t pid,
+            bool udp = false)
+{
+    const bool v6 = std::string_view(remote).find(':') != std::string_view::npos;
+    TcpRow row{kEstablished,
+               {udp ? Transport::Udp : Transport::Tcp,
+                v6 ? Address6(local) : IpAddress::FromIPv4(Address(local)), htons(localPort),
+                v6 ? Address6(remote) : IpAddress::FromIPv4(Address(remote)), htons(remotePort)},
+               pid};
+    return row;
 }
 
 struct Program {
@@ -94,15 +116,19 @@ void FillPlatform(test::FakePlatform& fake)
         Row(kEstablished, self, 51050, "198.51.100.61", 465, 3120),
         Row(kTimeWait, self, 48610, "198.51.100.24", 443, 0),
         Row(kEstablished, self, 52210, "192.0.2.77", 443, 4471),
+        Row6("2001:db8:1::23", 49900, "2001:db8:85a3::8a2e:370:7334", 443, 2214),
+        Row6(self, 53411, "198.51.100.24", 443, 2214, true),
     };
 
     auto& names = static_cast<test::FakeNameResolver&>(*fake.platform.resolver);
-    names.Answer(Address("198.51.100.24"), "www.example.org");
-    names.Answer(Address("203.0.113.80"), "cdn.example.net");
-    names.Answer(Address("192.0.2.151"), std::nullopt);
-    names.Answer(Address("203.0.113.9"), "build.example.com");
-    names.Answer(Address("198.51.100.61"), "mail.example.com");
-    names.Answer(Address("192.0.2.77"), kUnknownHost);
+    const auto v4 = [](const char* dotted) { return IpAddress::FromIPv4(Address(dotted)); };
+    names.Answer(v4("198.51.100.24"), "www.example.org");
+    names.Answer(v4("203.0.113.80"), "cdn.example.net");
+    names.Answer(v4("192.0.2.151"), std::nullopt);
+    names.Answer(v4("203.0.113.9"), "build.example.com");
+    names.Answer(v4("198.51.100.61"), "mail.example.com");
+    names.Answer(v4("192.0.2.77"), kUnknownHost);
+    names.Answer(Address6("2001:db8:85a3::8a2e:370:7334"), "v6.example.org");
 }
 
 bool AddRules(RuleStore& rules)

@@ -2,82 +2,74 @@
 
 #include <linux/if.h>
 #include <linux/rtnetlink.h>
+#include <sys/socket.h>
 
-#include <cstring>
+#include <cerrno>
 #include <fstream>
 #include <set>
 
 namespace qb::linux_os {
 
 LinuxConnectivity::LinuxConnectivity(GetEnv getEnv, std::string configHome)
-    : m_getEnv(std::move(getEnv)), m_configHome(std::move(configHome))
+    : m_getEnv(std::move(getEnv)), m_configHome(std::move(configHome)),
+      m_announcements(OpenAnnouncements(RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR))
 {
 }
 
 ConnectedState LinuxConnectivity::Query()
 {
+    // Drained before reading, so that a change made during the read is announced to the next query.
+    if (DrainAnnouncements(m_announcements) || !m_online)
+        m_online = HasAddressedInterfaceUp();
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_proxyRead || now - *m_proxyRead >= kProxyLifetime) {
+        m_proxy = ProxyConfigured(m_getEnv, m_configHome);
+        m_proxyRead = now;
+    }
     ConnectedState state;
-    state.connected = HasDefaultRouteUp();
+    state.connected = m_online.value_or(false);
     if (state.connected)
         state.flags |= ConnectedState::kLan;
-    if (ProxyConfigured(m_getEnv, m_configHome))
+    if (m_proxy)
         state.flags |= ConnectedState::kProxy;
     return state;
 }
 
-bool LinuxConnectivity::HasDefaultRouteUp()
+std::optional<bool> LinuxConnectivity::HasAddressedInterfaceUp()
 {
     if (!m_socket) {
         m_socket = NetlinkSocket::Open(NETLINK_ROUTE);
         if (!m_socket)
-            return false;
+            return std::nullopt;
     }
-    std::set<int> outputs;
-    for (const uint8_t family : {AF_INET, AF_INET6}) {
-        rtmsg request{};
-        request.rtm_family = family;
-        const int error = m_socket->Dump(RTM_GETROUTE, &request, sizeof request, [&](const nlmsghdr& header) {
-            const auto* route = static_cast<const rtmsg*>(NLMSG_DATA(&header));
-            if (header.nlmsg_type != RTM_NEWROUTE || route->rtm_dst_len != 0 ||
-                route->rtm_type != RTN_UNICAST)
-                return;
-            int length = static_cast<int>(RTM_PAYLOAD(&header));
-            for (const rtattr* attribute = RTM_RTA(route); RTA_OK(attribute, length);
-                 attribute = RTA_NEXT(attribute, length)) {
-                if (attribute->rta_type == RTA_OIF) {
-                    int index = 0;
-                    std::memcpy(&index, RTA_DATA(attribute), sizeof index);
-                    outputs.insert(index);
-                } else if (attribute->rta_type == RTA_MULTIPATH) {
-                    auto* hop = static_cast<const rtnexthop*>(RTA_DATA(attribute));
-                    int left = static_cast<int>(RTA_PAYLOAD(attribute));
-                    while (RTNH_OK(hop, left)) {
-                        outputs.insert(hop->rtnh_ifindex);
-                        left -= static_cast<int>(NLMSG_ALIGN(hop->rtnh_len));
-                        hop = RTNH_NEXT(hop);
-                    }
-                }
-            }
-        });
-        if (error != 0 && family == AF_INET) {
-            m_socket.reset();
-            return false;
-        }
-    }
-    if (outputs.empty())
-        return false;
-    bool up = false;
-    ifinfomsg request{};
-    request.ifi_family = AF_UNSPEC;
-    const int error = m_socket->Dump(RTM_GETLINK, &request, sizeof request, [&](const nlmsghdr& header) {
+    std::set<int> up;
+    ifinfomsg links{};
+    links.ifi_family = AF_UNSPEC;
+    int error = m_socket->Dump(RTM_GETLINK, &links, sizeof links, [&](const nlmsghdr& header) {
         const auto* info = static_cast<const ifinfomsg*>(NLMSG_DATA(&header));
-        if (header.nlmsg_type == RTM_NEWLINK && outputs.count(info->ifi_index) != 0 &&
-            (info->ifi_flags & IFF_UP) && (info->ifi_flags & IFF_RUNNING))
-            up = true;
+        constexpr unsigned kUpAndRunning = IFF_UP | IFF_RUNNING;
+        if (header.nlmsg_type == RTM_NEWLINK && (info->ifi_flags & IFF_LOOPBACK) == 0 &&
+            (info->ifi_flags & kUpAndRunning) == kUpAndRunning)
+            up.insert(info->ifi_index);
     });
-    if (error != 0)
-        m_socket.reset();
-    return up;
+    bool addressed = false;
+    if (error == 0 && !up.empty()) {
+        ifaddrmsg addresses{};
+        addresses.ifa_family = AF_UNSPEC;
+        error = m_socket->Dump(RTM_GETADDR, &addresses, sizeof addresses, [&](const nlmsghdr& header) {
+            const auto* address = static_cast<const ifaddrmsg*>(NLMSG_DATA(&header));
+            // Every interface that comes up gives itself an IPv6 link-local address: only an address
+            // beyond the link says the interface was really joined to a network.
+            if (header.nlmsg_type == RTM_NEWADDR && address->ifa_scope < RT_SCOPE_LINK &&
+                up.count(static_cast<int>(address->ifa_index)) != 0)
+                addressed = true;
+        });
+    }
+    if (error != 0) {
+        m_socket.reset(); // an interrupted dump may leave parts of its answer queued
+        return std::nullopt;
+    }
+    return addressed;
 }
 
 bool ProxyConfigured(const LinuxConnectivity::GetEnv& getEnv, const std::string& configHome)

@@ -6,7 +6,7 @@ namespace qb::linux_os {
 
 class GetnameinfoResolver final : public NameResolver {
 public:
-    HostNameAnswer HostName(uint32_t address) override;
+    HostNameAnswer HostName(const IpAddress& address) override;
 };
 
 } // namespace qb::linux_os

@@ -81,7 +81,8 @@ uint32_t MibOperationalStatus(uint8_t operState, uint32_t linkFlags)
 }
 
 LinuxInterfaceTable::LinuxInterfaceTable(std::string procRoot, std::string sysRoot)
-    : m_procRoot(std::move(procRoot)), m_sysRoot(std::move(sysRoot))
+    : m_procRoot(std::move(procRoot)), m_sysRoot(std::move(sysRoot)),
+      m_announcements(OpenAnnouncements(RTMGRP_LINK))
 {
 }
 
@@ -95,6 +96,29 @@ InterfaceTable LinuxInterfaceTable::Fetch()
             return table;
         }
     }
+    // Drained first: a change made while the links are read is announced to the next read.
+    if (DrainAnnouncements(m_announcements) || !m_links) {
+        m_links.reset();
+        if (!ReadLinks(table))
+            return InterfaceTable{InterfaceTable::Status::Failed, {}};
+        m_links = table;
+    } else {
+        table = *m_links;
+    }
+    if (!ReadStatistics(table))
+        ReadProcNetDev(table);
+    for (InterfaceRow& row : table.rows)
+        row.speed = ReadSpeed(row.name);
+    // Interfaces come and go (a VPN, a container's veth): the cache keeps only those of this table.
+    std::erase_if(m_speeds, [&](const auto& entry) {
+        return std::none_of(table.rows.begin(), table.rows.end(),
+                            [&](const InterfaceRow& row) { return row.name == entry.first; });
+    });
+    return table;
+}
+
+bool LinuxInterfaceTable::ReadLinks(InterfaceTable& table)
+{
     ifinfomsg request{};
     request.ifi_family = AF_UNSPEC;
     const int error = m_socket->Dump(RTM_GETLINK, &request, sizeof request, [&](const nlmsghdr& header) {
@@ -137,13 +161,9 @@ InterfaceTable LinuxInterfaceTable::Fetch()
     });
     if (error != 0) {
         m_socket.reset();
-        return InterfaceTable{InterfaceTable::Status::Failed, {}};
+        return false;
     }
-    if (!ReadStatistics(table))
-        ReadProcNetDev(table);
-    for (InterfaceRow& row : table.rows)
-        row.speed = ReadSpeed(row.name);
-    return table;
+    return true;
 }
 
 bool LinuxInterfaceTable::ReadStatistics(InterfaceTable& table)

@@ -87,4 +87,33 @@ int NetlinkSocket::Request(uint16_t type, const void* payload, std::size_t lengt
     }
 }
 
+UniqueFd OpenAnnouncements(uint32_t groups)
+{
+    UniqueFd fd(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE));
+    sockaddr_nl subscription{};
+    subscription.nl_family = AF_NETLINK;
+    subscription.nl_groups = groups;
+    if (fd.Valid() && ::bind(fd.Get(), reinterpret_cast<sockaddr*>(&subscription), sizeof subscription) != 0)
+        fd.Reset();
+    return fd;
+}
+
+bool DrainAnnouncements(const UniqueFd& announcements)
+{
+    if (!announcements.Valid())
+        return true;
+    bool announced = false;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::recv(announcements.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        if (got > 0 || (got < 0 && errno == ENOBUFS)) {
+            announced = true;
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        return announced;
+    }
+}
+
 } // namespace qb::linux_os

@@ -35,4 +35,11 @@ private:
     std::vector<char> m_buffer;
 };
 
+// A non-blocking rtnetlink socket subscribed to the announcements of `groups` (RTMGRP_* bits); invalid
+// when the kernel refuses it.
+UniqueFd OpenAnnouncements(uint32_t groups);
+// Reads away every announcement waiting on `announcements`; true when there was one, when some were lost
+// (ENOBUFS) or when the socket is invalid, as then nothing can be known.
+bool DrainAnnouncements(const UniqueFd& announcements);
+
 } // namespace qb::linux_os

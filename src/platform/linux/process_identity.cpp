@@ -140,20 +140,27 @@ std::optional<uint32_t> ConnectionInode(const TcpEndpoints& connection)
     auto netlink = NetlinkSocket::Open(NETLINK_SOCK_DIAG);
     if (!netlink)
         return std::nullopt;
+    // The cookie names one socket for as long as it lives; without one the endpoints must all match.
+    const auto same = [&connection](const TcpEndpoints& found) {
+        if (connection.cookie != 0)
+            return found.cookie == connection.cookie;
+        TcpEndpoints unnamed = found;
+        unnamed.cookie = 0;
+        return unnamed == connection;
+    };
     std::optional<uint32_t> inode;
     for (const uint8_t family : {AF_INET, AF_INET6}) {
         inet_diag_req_v2 request{};
         request.sdiag_family = family;
-        request.sdiag_protocol = IPPROTO_TCP;
+        request.sdiag_protocol = connection.protocol == Transport::Udp ? IPPROTO_UDP : IPPROTO_TCP;
         request.idiag_states = ~0u;
         // A failed dump (no IPv6) leaves what the other family found.
         (void)netlink->Dump(SOCK_DIAG_BY_FAMILY, &request, sizeof request, [&](const nlmsghdr& header) {
             if (header.nlmsg_type != SOCK_DIAG_BY_FAMILY)
                 return;
             const auto socket = ParseDiagMessage(NLMSG_DATA(&header), header.nlmsg_len - NLMSG_HDRLEN);
-            const auto row = socket ? ToIpv4Row(*socket, 0) : std::nullopt;
-            if (row && socket->kernelState != kKernelListen && socket->inode != 0 &&
-                TcpEndpoints{row->localAddr, row->localPort, row->remoteAddr, row->remotePort} == connection)
+            const auto row = socket ? ToRow(*socket, connection.protocol, 0) : std::nullopt;
+            if (row && socket->kernelState != kKernelListen && socket->inode != 0 && same(row->endpoints))
                 inode = socket->inode;
         });
         if (inode)

@@ -48,24 +48,34 @@ uint32_t MibStateFromKernel(uint8_t kernelState)
     return kernelState < std::size(kMib) ? kMib[kernelState] : 0;
 }
 
-std::optional<TcpRow> ToIpv4Row(const DiagSocket& socket, uint32_t pid)
+std::optional<TcpRow> ToRow(const DiagSocket& socket, Transport protocol, uint32_t pid)
 {
     TcpRow row;
     row.state = MibStateFromKernel(socket.kernelState);
-    row.localPort = socket.sourcePort;
-    row.remotePort = socket.destinationPort;
     row.pid = pid;
-    if (socket.family == AF_INET) {
-        row.localAddr = socket.source[0];
-        row.remoteAddr = socket.destination[0];
-        return row;
+    TcpEndpoints& ends = row.endpoints;
+    ends.protocol = protocol;
+    ends.localPort = socket.sourcePort;
+    ends.remotePort = socket.destinationPort;
+    ends.interfaceIndex = socket.interfaceIndex;
+    ends.cookie = uint64_t{socket.cookie[1]} << 32 | socket.cookie[0];
+    const auto v4Form = [](const std::array<uint32_t, 4>& address) {
+        return IsMapped(address) || IsUnspecified(address);
+    };
+    if (socket.family == AF_INET ||
+        (socket.family == AF_INET6 && v4Form(socket.source) && v4Form(socket.destination) &&
+         !(IsUnspecified(socket.source) && IsUnspecified(socket.destination)))) {
+        const std::size_t word = socket.family == AF_INET ? 0 : 3;
+        ends.localAddr = IpAddress::FromIPv4(socket.source[word]);
+        ends.remoteAddr = IpAddress::FromIPv4(socket.destination[word]);
+    } else if (socket.family == AF_INET6) {
+        ends.localAddr = IpAddress::FromIPv6(socket.source.data(), socket.interfaceIndex);
+        ends.remoteAddr = IpAddress::FromIPv6(socket.destination.data(), socket.interfaceIndex);
+    } else {
+        return std::nullopt;
     }
-    if (socket.family != AF_INET6 || !IsMapped(socket.source))
+    if (protocol == Transport::Udp && (ends.remoteAddr.IsUnspecified() || ends.remotePort == 0))
         return std::nullopt;
-    if (!IsMapped(socket.destination) && !IsUnspecified(socket.destination))
-        return std::nullopt;
-    row.localAddr = socket.source[3];
-    row.remoteAddr = socket.destination[3];
     return row;
 }
 

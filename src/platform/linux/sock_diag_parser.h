@@ -30,8 +30,9 @@ struct DiagSocket {
 uint32_t MibStateFromKernel(uint8_t kernelState);
 constexpr uint8_t kKernelListen = 10;
 
-// The socket as an IPv4 table row: AF_INET sockets, and AF_INET6 sockets whose local address is
-// IPv4-mapped (::ffff:a.b.c.d) and whose remote address is mapped or unspecified. nullopt otherwise.
-[[nodiscard]] std::optional<TcpRow> ToIpv4Row(const DiagSocket& socket, uint32_t pid);
+// The socket as a table row. A dual-stack socket whose addresses are IPv4-mapped (::ffff:a.b.c.d) or
+// unspecified is an IPv4 row; every other IPv6 socket an IPv6 row. A UDP socket without a remote address
+// (a server's, a client's before it connects) is no connection: nullopt.
+[[nodiscard]] std::optional<TcpRow> ToRow(const DiagSocket& socket, Transport protocol, uint32_t pid);
 
 } // namespace qb::linux_os

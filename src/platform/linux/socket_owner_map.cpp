@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -48,14 +49,12 @@ bool ParseNumber(const char* text, uint32_t& value)
 
 SocketOwnerMap::SocketOwnerMap(std::string procRoot) : m_procRoot(std::move(procRoot)) {}
 
-std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inodes, Clock::time_point now)
+std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inodes)
 {
     std::unordered_set<uint32_t> current(inodes.begin(), inodes.end());
     std::unordered_map<uint32_t, std::optional<uint64_t>> startTimes; // of the process under each pid now
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         bool keep = current.count(it->first) != 0;
-        if (keep && it->second.pid == 0)
-            keep = now - it->second.seen < kRetryUnowned;
         if (keep && it->second.pid != 0) {
             auto [found, added] = startTimes.try_emplace(it->second.pid);
             if (added)
@@ -71,7 +70,7 @@ std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inode
             unknown.push_back(inode);
     }
     if (!unknown.empty())
-        Scan(unknown, now);
+        Scan(unknown);
 
     std::vector<uint32_t> pids;
     pids.reserve(inodes.size());
@@ -82,7 +81,7 @@ std::vector<uint32_t> SocketOwnerMap::Resolve(const std::vector<uint32_t>& inode
     return pids;
 }
 
-void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point now)
+void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes)
 {
     ++m_scans;
     std::set<uint32_t> knownOwners;
@@ -91,7 +90,7 @@ void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point
             knownOwners.insert(entry.pid);
     }
     for (const uint32_t inode : inodes)
-        m_entries[inode] = Entry{0, now};
+        m_entries[inode] = Entry{0};
     std::unordered_set<uint32_t> wanted(inodes.begin(), inodes.end());
 
     UniqueFd root(::open(m_procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -99,15 +98,21 @@ void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes, Clock::time_point
     if (!processes)
         return;
     // A new connection most often belongs to a program that already has one (a browser opening
-    // another): look there first, so the scan usually stops long before the end of /proc.
+    // another), else to one that has just started: look there first, then from the newest process
+    // down, so the scan usually stops long before the end of /proc.
     for (const uint32_t pid : knownOwners) {
         if (ScanProcess(root.Get(), pid, wanted))
             return;
     }
+    std::vector<uint32_t> others;
     while (const dirent* process = ::readdir(processes.get())) {
         uint32_t pid = 0;
-        if (ParseNumber(process->d_name, pid) && knownOwners.count(pid) == 0 &&
-            ScanProcess(root.Get(), pid, wanted))
+        if (ParseNumber(process->d_name, pid) && knownOwners.count(pid) == 0)
+            others.push_back(pid);
+    }
+    std::sort(others.begin(), others.end(), std::greater<>());
+    for (const uint32_t pid : others) {
+        if (ScanProcess(root.Get(), pid, wanted))
             return;
     }
 }

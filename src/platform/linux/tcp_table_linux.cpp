@@ -3,6 +3,7 @@
 #include <linux/inet_diag.h>
 #include <linux/sock_diag.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -11,49 +12,89 @@
 namespace qb::linux_os {
 namespace {
 
-inet_diag_req_v2 DumpRequest(uint8_t family)
+uint8_t IpProtocol(Transport protocol)
+{
+    return protocol == Transport::Udp ? IPPROTO_UDP : IPPROTO_TCP;
+}
+
+inet_diag_req_v2 DumpRequest(uint8_t family, Transport protocol)
 {
     inet_diag_req_v2 request{};
     request.sdiag_family = family;
-    request.sdiag_protocol = IPPROTO_TCP;
-    request.idiag_states = ~0u; // every state, time-wait and half-open included
+    request.sdiag_protocol = IpProtocol(protocol);
+    // TCP in every state, time-wait and half-open included; UDP only once connected: a UDP socket is
+    // "established" exactly while it has a remote address.
+    request.idiag_states = protocol == Transport::Udp ? 1u << TCP_ESTABLISHED : ~0u;
+    return request;
+}
+
+// The request that names one socket as the kernel's lookup wants it: IPv4 form for IPv4 rows (a
+// dual-stack socket is found through its IPv4 addresses too), with the cookie the kernel checks.
+inet_diag_req_v2 DestroyRequest(const TcpEndpoints& endpoints)
+{
+    const bool v6 = endpoints.localAddr.IsIPv6();
+    inet_diag_req_v2 request = DumpRequest(v6 ? AF_INET6 : AF_INET, endpoints.protocol);
+    request.idiag_states = ~0u;
+    std::memcpy(request.id.idiag_src, endpoints.localAddr.bytes.data(), v6 ? 16 : 4);
+    std::memcpy(request.id.idiag_dst, endpoints.remoteAddr.bytes.data(), v6 ? 16 : 4);
+    request.id.idiag_sport = static_cast<uint16_t>(endpoints.localPort);
+    request.id.idiag_dport = static_cast<uint16_t>(endpoints.remotePort);
+    request.id.idiag_if = endpoints.interfaceIndex;
+    request.id.idiag_cookie[0] = static_cast<uint32_t>(endpoints.cookie);
+    request.id.idiag_cookie[1] = static_cast<uint32_t>(endpoints.cookie >> 32);
     return request;
 }
 
 } // namespace
 
-LinuxTcpTable::LinuxTcpTable(std::string procRoot) : m_owners(std::move(procRoot)) {}
-
-NetlinkSocket* LinuxTcpTable::Socket(int& error)
+LinuxTcpTable::LinuxTcpTable(std::string procRoot)
+    : m_procRoot(procRoot), m_owners(std::move(procRoot)),
+      m_dumpSocket(NetlinkSocket::Open(NETLINK_SOCK_DIAG)),
+      m_destroySocket(NetlinkSocket::Open(NETLINK_SOCK_DIAG)), m_counters(std::in_place, m_procRoot + "/net")
 {
-    if (!m_socket) {
-        m_socket = NetlinkSocket::Open(NETLINK_SOCK_DIAG);
-        if (!m_socket) {
+}
+
+NetlinkSocket* LinuxTcpTable::Socket(std::optional<NetlinkSocket>& slot, int& error)
+{
+    if (!slot) {
+        slot = NetlinkSocket::Open(NETLINK_SOCK_DIAG);
+        if (!slot) {
             error = errno;
             return nullptr;
         }
     }
-    return &*m_socket;
+    return &*slot;
 }
 
-int LinuxTcpTable::DumpSockets(std::vector<DiagSocket>& sockets)
+int LinuxTcpTable::OwnerScans()
+{
+    std::lock_guard lock(m_fetchMutex);
+    return m_owners.ScanCount();
+}
+
+int LinuxTcpTable::DumpRows(Transport protocol, std::vector<TcpRow>& rows, std::vector<uint32_t>& inodes)
 {
     int error = 0;
-    NetlinkSocket* socket = Socket(error);
+    NetlinkSocket* socket = Socket(m_dumpSocket, error);
     if (socket == nullptr)
         return error;
     for (const uint8_t family : {AF_INET, AF_INET6}) {
-        const inet_diag_req_v2 request = DumpRequest(family);
+        const inet_diag_req_v2 request = DumpRequest(family, protocol);
         error = socket->Dump(SOCK_DIAG_BY_FAMILY, &request, sizeof request, [&](const nlmsghdr& header) {
             if (header.nlmsg_type != SOCK_DIAG_BY_FAMILY)
                 return;
-            const std::size_t length = header.nlmsg_len - NLMSG_HDRLEN;
-            if (auto parsed = ParseDiagMessage(NLMSG_DATA(&header), length))
-                sockets.push_back(*parsed);
+            const auto parsed = ParseDiagMessage(NLMSG_DATA(&header), header.nlmsg_len - NLMSG_HDRLEN);
+            if (!parsed)
+                return;
+            if (auto row = ToRow(*parsed, protocol, 0)) {
+                rows.push_back(*row);
+                // A listener is never shown nor decided about: its owner is not worth a search.
+                inodes.push_back(row->state == 2 ? 0 : parsed->inode);
+            }
         });
         // A kernel without IPv6 refuses the second dump; the IPv4 table is still whole.
         if (error != 0 && !(family == AF_INET6 && (error == EAFNOSUPPORT || error == ENOENT))) {
-            m_socket.reset(); // an interrupted dump may leave parts of its answer queued
+            m_dumpSocket.reset(); // an interrupted dump may leave parts of its answer queued
             return error;
         }
     }
@@ -62,62 +103,52 @@ int LinuxTcpTable::DumpSockets(std::vector<DiagSocket>& sockets)
 
 TcpFetch LinuxTcpTable::Fetch()
 {
-    std::vector<DiagSocket> sockets;
-    TcpFetch fetch;
-    fetch.result = DumpSockets(sockets);
-    if (fetch.result != 0)
-        return fetch;
-
-    std::vector<DiagSocket> ipv4;
-    std::vector<uint32_t> inodes;
-    ipv4.reserve(sockets.size());
-    inodes.reserve(sockets.size());
-    for (const DiagSocket& socket : sockets) {
-        if (ToIpv4Row(socket, 0)) {
-            ipv4.push_back(socket);
-            inodes.push_back(socket.inode);
-        }
-    }
-    const std::vector<uint32_t> pids = m_owners.Resolve(inodes);
+    std::lock_guard lock(m_fetchMutex);
     std::vector<TcpRow> rows;
-    rows.reserve(ipv4.size());
-    for (std::size_t i = 0; i < ipv4.size(); ++i)
-        rows.push_back(*ToIpv4Row(ipv4[i], pids[i]));
-    fetch.snapshot = TcpSnapshot::FromRows(rows);
+    std::vector<uint32_t> inodes;
+    TcpFetch fetch;
+    for (const Transport protocol : {Transport::Tcp, Transport::Udp}) {
+        fetch.result = DumpRows(protocol, rows, inodes);
+        // A kernel without UDP diagnostics still gives the whole TCP table.
+        if (fetch.result != 0 && !(protocol == Transport::Udp && fetch.result == ENOENT))
+            return fetch;
+    }
+    fetch.result = 0;
+    const std::vector<uint32_t> pids = m_owners.Resolve(inodes);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].pid = pids[i];
+    fetch.snapshot = TcpSnapshot::FromRows(std::move(rows));
     return fetch;
 }
 
 DeleteOutcome LinuxTcpTable::DeleteConnection(const TcpEndpoints& endpoints)
 {
-    std::vector<DiagSocket> sockets;
-    if (DumpSockets(sockets) != 0)
+    // A listener or an unconnected UDP socket has no remote end: nothing of it is ever destroyed. Without a
+    // cookie the kernel would take any socket on the 4-tuple, the listener included.
+    if ((endpoints.remoteAddr.IsUnspecified() && endpoints.remotePort == 0) || endpoints.cookie == 0 ||
+        endpoints.cookie == ~uint64_t{0})
         return DeleteOutcome::NoSuchConnection;
+    std::lock_guard lock(m_deleteMutex);
     int error = 0;
-    NetlinkSocket* netlink = Socket(error);
-    DeleteOutcome outcome = DeleteOutcome::NoSuchConnection;
-    for (const DiagSocket& socket : sockets) {
-        const auto row = ToIpv4Row(socket, 0);
-        if (!row || socket.kernelState == kKernelListen || netlink == nullptr)
-            continue;
-        const TcpEndpoints found{row->localAddr, row->localPort, row->remoteAddr, row->remotePort};
-        if (found != endpoints)
-            continue;
-        inet_diag_req_v2 request = DumpRequest(socket.family);
-        request.idiag_states = 1u << socket.kernelState;
-        std::memcpy(request.id.idiag_src, socket.source.data(), 16);
-        std::memcpy(request.id.idiag_dst, socket.destination.data(), 16);
-        request.id.idiag_sport = socket.sourcePort;
-        request.id.idiag_dport = socket.destinationPort;
-        request.id.idiag_if = socket.interfaceIndex;
-        request.id.idiag_cookie[0] = socket.cookie[0];
-        request.id.idiag_cookie[1] = socket.cookie[1];
-        const int refused = netlink->Request(SOCK_DESTROY, &request, sizeof request);
-        if (refused == 0)
-            outcome = DeleteOutcome::Deleted;
-        else if ((refused == EPERM || refused == EACCES) && outcome != DeleteOutcome::Deleted)
-            outcome = DeleteOutcome::NotPermitted; // no CAP_NET_ADMIN
+    NetlinkSocket* netlink = Socket(m_destroySocket, error);
+    if (netlink == nullptr)
+        return DeleteOutcome::NoSuchConnection;
+    const inet_diag_req_v2 request = DestroyRequest(endpoints);
+    switch (netlink->Request(SOCK_DESTROY, &request, sizeof request)) {
+    case 0:
+        return DeleteOutcome::Deleted;
+    case EPERM:
+    case EACCES:
+        return DeleteOutcome::NotPermitted; // no CAP_NET_ADMIN
+    default:
+        return DeleteOutcome::NoSuchConnection; // ENOENT gone, ESTALE another socket on the 4-tuple now
     }
-    return outcome;
+}
+
+std::optional<uint64_t> LinuxTcpTable::CountersStamp()
+{
+    std::lock_guard lock(m_countersMutex);
+    return m_counters->Read();
 }
 
 } // namespace qb::linux_os
