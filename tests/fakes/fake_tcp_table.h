@@ -1,6 +1,8 @@
 #pragma once
 #include "platform/tcp_table_source.h"
 
+#include <atomic>
+
 namespace qb::test {
 
 // The table as data; deletes are recorded, and refused when `refuseDeletes` is set.
@@ -9,7 +11,7 @@ struct FakeTcpTable final : TcpTableSource {
     int result = 0; // errno value to fail the next fetches with
     bool refuseDeletes = false;
     std::vector<TcpEndpoints> deleted;
-    int fetches = 0;
+    std::atomic<int> fetches = 0;
     std::optional<uint64_t> stamp; // the counters' digest; unset: they cannot be read
     bool threadSafe = false;       // fetched on the table's worker; rows are then left alone meanwhile
 

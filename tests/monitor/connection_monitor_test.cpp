@@ -115,7 +115,7 @@ TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSeco
     monitor.SetOnlineFlag(true); // start-up found it online and started Timer2 itself
     monitor.CheckForChanges();
     monitor.CheckForChanges(); // nothing moved: no fetch
-    ASSERT_EQ(std::pair(source.fetches, shown.size()), std::pair(1, std::size_t{1}));
+    ASSERT_EQ(std::pair(source.fetches.load(), shown.size()), std::pair(1, std::size_t{1}));
     source.rows[1] = Row(10, 6000); // one closed, another opened: same count, the counters moved
     source.stamp = 2;
     monitor.CheckForChanges();
@@ -127,7 +127,7 @@ TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSeco
     EXPECT_EQ(source.fetches, 2);
     now += 1;
     monitor.CheckForChanges();
-    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
+    EXPECT_EQ(std::pair(source.fetches.load(), shown.size()), std::pair(3, std::size_t{3}));
     listShown = false; // nothing shows the states: only the counters lead to a fetch
     now += ConnectionMonitor::kFullFetchMs;
     monitor.CheckForChanges();
@@ -138,12 +138,12 @@ TEST_F(ConnectionMonitorTest, TheTableIsFetchedWhenTheCountersMoveOrEveryTwoSeco
     monitor.NotOnline(false);
     monitor.CheckForChanges();
     monitor.RefreshList();
-    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(3, std::size_t{3}));
+    EXPECT_EQ(std::pair(source.fetches.load(), shown.size()), std::pair(3, std::size_t{3}));
     EXPECT_EQ(timer2Starts, 0);
     monitor.NotOnline(true);
     EXPECT_EQ(timer2Starts, 1);
     monitor.CheckForChanges();
-    EXPECT_EQ(std::pair(source.fetches, shown.size()), std::pair(5, std::size_t{4}));
+    EXPECT_EQ(std::pair(source.fetches.load(), shown.size()), std::pair(5, std::size_t{4}));
 }
 
 TEST_F(ConnectionMonitorTest, RequestsDuringARefreshMakeOneFollowUpAndLeaveTheSnapshotAlone)

@@ -16,6 +16,7 @@
 #include "shell/options_page.h"
 #include "support/pointer.h"
 #include "support/temp_home.h"
+#include "support/wait_until.h"
 #include "traffic/data_transfer_page.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,26 @@ TEST_F(FrmMainTest, BlockAllTwiceRebuildsTwiceARefusedDeleteTurnsTheLightOffAndT
     EXPECT_TRUE(!window->Firewall_Enabled() && window->Options()->Status2()->CurrentStatus() == 0);
     EXPECT_EQ(window->Options()->lblFirewall()->text(), "Firewall disabled");
     EXPECT_TRUE(window->ToggleFirewall() == "Disable Firewall" && window->Firewall_Enabled());
+}
+
+// The table reaches the platform through the watch for refused deletions: the watch must not cost the
+// table its cheap change check or its worker.
+TEST_F(FrmMainTest, ThroughTheWatchStillCountersSkipFetchesAndARefusalMetOnTheWorkerReachesTheNotice)
+{
+    fake.tcp->threadSafe = true;
+    fake.tcp->stamp = 1;
+    fake.processes->Add(40, "/usr/bin/curl");
+    fake.tcp->rows = {Established(40, 4096)};
+    window->CheckForChanges();
+    ASSERT_TRUE(test::WaitUntil([&] { return fake.tcp->fetches == 1; }, std::chrono::seconds(10)));
+    window->CheckForChanges();
+    test::RunEvents(std::chrono::milliseconds(50));
+    EXPECT_EQ(fake.tcp->fetches, 1); // the counters stood still
+    fake.tcp->refuseDeletes = true;
+    emit window->UserControl61()->ButtonClick(1); // block all: the deletions run on the table's worker
+    EXPECT_TRUE(
+        test::WaitUntil([&] { return window->Options()->lblPrivilege()->isVisibleTo(window->Options()); },
+                        std::chrono::seconds(10)));
 }
 
 TEST_F(FrmMainTest, GoingOfflineShowsThePanelAndStopsFetching)
