@@ -125,16 +125,25 @@ SocketCounters::SocketCounters(const std::string& procNet)
 std::optional<uint64_t> SocketCounters::Read()
 {
     const bool all = m_reads++ % kAllEvery == 0;
+    m_scratch.resize(kMaxText);
+    bool changed = !m_parsed;
     for (std::size_t i = 0; i < m_files.size(); ++i) {
         if (i != kSockstat && i != kSockstat6 && !all)
             continue;
-        std::string& text = m_texts[i];
-        text.resize(kMaxText);
         // A /proc file is generated afresh by each read from offset 0.
-        const ssize_t got = m_files[i].Valid() ? ::pread(m_files[i].Get(), text.data(), text.size(), 0) : 0;
-        text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        const ssize_t got =
+            m_files[i].Valid() ? ::pread(m_files[i].Get(), m_scratch.data(), m_scratch.size(), 0) : 0;
+        const std::string_view text(m_scratch.data(), got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (text != m_texts[i]) {
+            m_texts[i].assign(text);
+            changed = true;
+        }
     }
-    return CountersDigest(m_texts[0], m_texts[1], m_texts[2], m_texts[3]);
+    if (changed) {
+        m_digest = CountersDigest(m_texts[0], m_texts[1], m_texts[2], m_texts[3]);
+        m_parsed = true;
+    }
+    return m_digest;
 }
 
 } // namespace qb::linux_os
