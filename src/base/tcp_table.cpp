@@ -67,6 +67,11 @@ std::optional<uint64_t> TcpTable::CountersStamp()
     return m_source.CountersStamp();
 }
 
+bool TcpTable::ThreadSafe() const
+{
+    return m_source.ThreadSafe();
+}
+
 void TcpTable::ConvertTcpTable()
 {
     if (m_converting)

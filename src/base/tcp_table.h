@@ -48,6 +48,8 @@ public:
     // The source's digest of the system's socket counters: unchanged means a fetch would find the same
     // sockets. nullopt when the source cannot tell.
     [[nodiscard]] std::optional<uint64_t> CountersStamp();
+    // CountersStamp and the fetch may be called from any thread.
+    bool ThreadSafe() const;
     // The last slot index the list and owner resolution walk: RowCount − 1, at most 2000.
     int32_t MonitoredCount() const;
     // Asks the system to delete the connection in slot `index`, as the slot holds it now. False, with

@@ -51,7 +51,7 @@ void ConnectionMonitor::NotOnline(bool online)
         m_hooks.StartTimer2();
     // Online all along, the watch's own ticks do the checking.
     if (cameOnline)
-        CheckForChanges();
+        (void)CheckForChanges();
 }
 
 int64_t ConnectionMonitor::NowMs() const
@@ -63,20 +63,23 @@ int64_t ConnectionMonitor::NowMs() const
         .count();
 }
 
-void ConnectionMonitor::CheckForChanges()
+bool ConnectionMonitor::CheckForChanges()
 {
+    if (!m_onlineFlag || IsUnloaded())
+        return true;
     // During a refresh the fetch could not replace the snapshot; the check after it catches up.
-    if (!m_onlineFlag || IsUnloaded() || m_table.SnapshotInUse() || m_table.FetchInFlight())
-        return;
+    if (m_table.SnapshotInUse() || m_table.FetchInFlight())
+        return false;
     const int64_t now = NowMs();
     // Read before the dump: whatever moves during it shows at the next check.
     const std::optional<uint64_t> stamp = m_table.CountersStamp();
     const bool listShown = !m_hooks.ListShown || m_hooks.ListShown();
     if (stamp && stamp == m_lastStamp && m_lastFetchMs && (!listShown || now - *m_lastFetchMs < kFullFetchMs))
-        return;
+        return true;
     m_lastStamp = stamp;
     m_lastFetchMs = now;
     m_table.FetchTcpTableAsync([this](std::optional<bool> changed) { Fetched(changed, false); });
+    return true;
 }
 
 void ConnectionMonitor::RefreshNow()

@@ -68,8 +68,8 @@ public:
     // last fetch, cannot be read, or kFullFetchMs have passed with the list shown, and rebuilds the list
     // when the table
     // changed. The fetch may run off the UI thread (TcpTable::FetchTcpTableAsync). Does nothing while a
-    // refresh holds the snapshot or a fetch is on its way; a later call catches up.
-    void CheckForChanges();
+    // refresh holds the snapshot or a fetch is on its way, and returns false then: a later call catches up.
+    bool CheckForChanges();
     // Fetches afresh and then rebuilds the list whether or not the table changed: what block-all
     // switching needs. Nothing while offline or once Unloaded.
     void RefreshNow();

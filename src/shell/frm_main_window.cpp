@@ -40,6 +40,8 @@ constexpr uint32_t kGraphForeground = 65280;
 constexpr uint32_t kGraphBorder = 255;
 constexpr uint32_t kGraphGrid = 8421376;
 
+constexpr std::chrono::milliseconds kChangesInterval(50);
+
 } // namespace
 
 FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
@@ -67,7 +69,14 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
                                  m_monitoring->SetRows(rows);
                                  m_access.RefreshFinished();
                              },
-                             nullptr, [this] { return Showing(m_monitoring); }})
+                             nullptr, [this] { return Showing(m_monitoring); }}),
+      m_changes([this] { return m_table.CountersStamp(); },
+                [this] {
+                    // One wake-up waits at a time, however long the UI thread is busy.
+                    if (!m_changeCheckPosted.exchange(true))
+                        QMetaObject::invokeMethod(this, &FrmMain::CheckForChanges, Qt::QueuedConnection);
+                },
+                kChangesInterval, std::chrono::milliseconds(ConnectionMonitor::kFullFetchMs))
 {
     setWindowTitle("Quillbrook Personal Firewall");
     setFixedSize(kMainWindowSize);
@@ -79,6 +88,7 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
 
 FrmMain::~FrmMain()
 {
+    m_changes.Stop();
     // Prompts release their programs and still need the services below them.
     m_prompts.reset();
     if (m_iphDNS)
@@ -179,14 +189,14 @@ void FrmMain::ConnectTimers()
 {
     Timer1.setInterval(200);
     // Reading the counters costs microseconds; a new connection is seen within one interval.
-    tmrChanges.setInterval(50);
+    tmrChanges.setInterval(kChangesInterval);
     Timer2.setInterval(300);
     Timer11.setInterval(2000);
     // The meter's timer is stopped during its tick: the next one starts 100 ms after this one ends.
     tmrUpdate.setInterval(kMeterInterval);
     tmrUpdate.setSingleShot(true);
     connect(&Timer1, &QTimer::timeout, this, [this] { NotOnline(IsOnline(*m_platform.connectivity)); });
-    connect(&tmrChanges, &QTimer::timeout, this, [this] { m_monitor.CheckForChanges(); });
+    connect(&tmrChanges, &QTimer::timeout, this, &FrmMain::CheckForChanges);
     connect(&Timer2, &QTimer::timeout, this, &FrmMain::ActivityTick);
     connect(&Timer11, &QTimer::timeout, this, [this] { m_meter.Watchdog(); });
     connect(&tmrUpdate, &QTimer::timeout, this, &FrmMain::MeterTick);
@@ -224,9 +234,20 @@ void FrmMain::LoadWindow()
     UpdatePrograms();
     ShowPage(1);
     Timer1.start();
-    tmrChanges.start();
+    if (m_table.ThreadSafe())
+        m_changes.Start();
+    else
+        tmrChanges.start();
     Timer11.start();
     tmrUpdate.start();
+}
+
+void FrmMain::CheckForChanges()
+{
+    m_changeCheckPosted = false;
+    if (!m_monitor.CheckForChanges())
+        m_changes.Again();
+    ++m_changeChecks;
 }
 
 bool FrmMain::Showing(const QWidget* page) const
@@ -372,6 +393,7 @@ void FrmMain::closeEvent(QCloseEvent* event)
     }
     Timer1.stop();
     tmrChanges.stop();
+    m_changes.Stop();
     Timer2.stop();
     Timer11.stop();
     tmrUpdate.stop();

@@ -2,6 +2,7 @@
 // The main window: the composition root of the running program. It owns the logic objects (connection
 // table, owner resolution, rule store, access control, freezer, host-name cache, interface table, meter,
 // graph) and the pages, drives them with its timers, and offers the public names other windows use.
+#include "base/counters_poller.h"
 #include "base/program_icons_gui.h"
 #include "base/tcp_table.h"
 #include "control/access_control.h"
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -68,8 +70,9 @@ public:
     CDictionary& iphDNS();
     void RefreshList() { m_monitor.RefreshList(); }
     void NotOnline(bool online) { m_monitor.NotOnline(online); }
-    // tmrChanges' work.
-    void CheckForChanges() { m_monitor.CheckForChanges(); }
+    // The watch's work, and how many times it ran.
+    void CheckForChanges();
+    int ChangeChecks() const { return m_changeChecks; }
     bool CheckPrograms(const std::string& path, int16_t index) { return m_access.CheckPrograms(path, index); }
     void UpdatePrograms();
     void HideFrames();
@@ -99,11 +102,13 @@ public:
     void ActivityTick();
 
     // The timers, under their names.
-    QTimer Timer1;     // 200 ms: online check
-    QTimer tmrChanges; // 50 ms: the socket counters, and a table fetch when they moved
-    QTimer Timer2;     // 300 ms: activity tick
-    QTimer Timer11;    // 2000 ms: traffic watchdog
-    QTimer tmrUpdate;  // 100 ms after the end of the previous tick (1 s off screen): meter tick
+    QTimer Timer1; // 200 ms: online check
+    // 50 ms: the socket counters, and a table fetch when they moved. On the UI thread only when the table
+    // cannot be read from another; else m_changes reads them and wakes the UI thread when they moved.
+    QTimer tmrChanges;
+    QTimer Timer2;    // 300 ms: activity tick
+    QTimer Timer11;   // 2000 ms: traffic watchdog
+    QTimer tmrUpdate; // 100 ms after the end of the previous tick (1 s off screen): meter tick
 
 signals:
     void AllPromptsClosed();
@@ -154,6 +159,9 @@ private:
     OptionsPage* m_options = nullptr;
     ApplicationsPage* m_applications = nullptr;
     MonitoringPage* m_monitoring = nullptr;
+    int m_changeChecks = 0;
+    std::atomic<bool> m_changeCheckPosted = false;
+    CountersPoller m_changes;
     // Declared last so that open prompts go first and release their programs while all else still lives.
     std::unique_ptr<PromptList> m_prompts;
 };

@@ -159,10 +159,9 @@ TEST_F(FrmMainInNamespaceTest,
 {
     ASSERT_NO_FATAL_FAILURE(AddRule(bashPath, false));
     window->LoadWindow();
-    // Counted after the window's own handler, so a count includes that poll's work.
-    int polls = 0;
-    QObject counting;
-    QObject::connect(&window->tmrChanges, &QTimer::timeout, &counting, [&] { ++polls; });
+    // A check is counted once it has run, so a count includes that check's work.
+    const int checksBefore = window->ChangeChecks();
+    const auto polls = [&] { return window->ChangeChecks() - checksBefore; };
 
     uint16_t udpPort = 0;
     const UniqueFd receiver(test::Listen(udpPort, test::Via::IPv4, SOCK_DGRAM));
@@ -171,16 +170,16 @@ TEST_F(FrmMainInNamespaceTest,
     const int accepted = RunBash(
         bash, "exec 4<>/dev/udp/127.0.0.1/" + std::to_string(udpPort) +
                   "; while printf x >&4; do read -r -t 0.05 -u 3; done 2>/dev/null; read -r -t 60 -u 3");
-    ASSERT_EQ(polls, 0); // the event loop has not run since the connection was made
+    ASSERT_EQ(polls(), 0); // the event loop has not run since the connection was made
     std::optional<int> pollsWhenGone;
     test::WaitUntil(
         [&] {
             if (!pollsWhenGone && PeerGone(accepted))
-                pollsWhenGone = polls;
-            return pollsWhenGone.has_value() || polls > 2;
+                pollsWhenGone = polls();
+            return pollsWhenGone.has_value() || polls() > 2;
         },
         std::chrono::seconds(10));
-    ASSERT_TRUE(pollsWhenGone.has_value()) << "still connected after " << polls << " polls";
+    ASSERT_TRUE(pollsWhenGone.has_value()) << "still connected after " << polls() << " checks";
     EXPECT_GE(*pollsWhenGone, 1);
     EXPECT_LE(*pollsWhenGone, 2);
     EXPECT_GE(window->Rules().Rule(window->Rules().CheckProgramID(bashPath)).Blocks, 1);
