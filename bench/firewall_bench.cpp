@@ -30,7 +30,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -263,10 +262,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "needs a private network namespace (run as root): %s\n", why.c_str());
         return 2;
     }
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
+    qb::test::RaiseOpenFileLimit();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

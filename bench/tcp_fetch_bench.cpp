@@ -9,7 +9,6 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -118,10 +117,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "needs a private network namespace (run as root): %s\n", why.c_str());
         return 2;
     }
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    limit.rlim_cur = limit.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &limit);
+    qb::test::RaiseOpenFileLimit();
 
     uint16_t tcpPort[2] = {};
     uint16_t udpPort[2] = {};

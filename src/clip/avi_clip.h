@@ -5,6 +5,10 @@
 
 namespace qb {
 
+// The bitmap compressions our clips use: none, and 8-bit run lengths.
+constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+
 struct AviClip {
     int width = 0;
     int height = 0;

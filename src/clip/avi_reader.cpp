@@ -7,8 +7,6 @@
 namespace qb {
 namespace {
 
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kBiRle8 = 1;
 constexpr int kDefaultFrameMicroseconds = 100000;
 constexpr int kMinFrameMicroseconds = 10000;
 constexpr int kMaxFrameMicroseconds = 2000000;

@@ -8,8 +8,6 @@ namespace {
 
 constexpr uint32_t kAvifHasIndex = 0x10;
 constexpr uint32_t kAviifKeyFrame = 0x10;
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kBiRle8 = 1;
 // Unchanged pixels shorter than this are cheaper to write again than to skip with a delta code.
 constexpr int kMinSkip = 4;
 

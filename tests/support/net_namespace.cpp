@@ -2,6 +2,7 @@
 
 #include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,6 +35,14 @@ bool EnterFreshNetNamespace(std::string* why)
     if (sockets != 0)
         *why = "the new namespace already holds " + std::to_string(sockets) + " TCP sockets";
     return sockets == 0;
+}
+
+void RaiseOpenFileLimit()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 bool MakeNamespaceOnline(std::string* why)

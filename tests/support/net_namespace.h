@@ -13,6 +13,8 @@ namespace qb::test {
 // that it holds no TCP socket. Returns false with a reason when that is not possible (not root, no
 // namespaces). Single-threaded callers only.
 [[nodiscard]] bool EnterFreshNetNamespace(std::string* why);
+// For benchmarks holding thousands of sockets: the open-file limit raised to its hard limit.
+void RaiseOpenFileLimit();
 
 // Adds a veth pair with both ends inside the current namespace, up, and an address on one end, so that
 // the namespace counts as online, as a LAN without a gateway does: there is no default route. Nothing
