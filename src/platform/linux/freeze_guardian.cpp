@@ -18,6 +18,7 @@ namespace {
 
 constexpr uint32_t kHeld = 1;
 constexpr uint32_t kReleased = 2;
+constexpr uint32_t kReady = 3;
 constexpr int kGuardedCapacity = 1024;
 
 struct Message {
@@ -58,6 +59,10 @@ void Isolate(int keep)
 [[noreturn]] void Guard(int socket, const char* procRoot)
 {
     Isolate(socket);
+    // Its privileges are gone by the time the firewall goes on.
+    const Message ready{kReady, 0, 0};
+    if (::send(3, &ready, sizeof ready, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof ready))
+        ::_exit(1);
     static Guarded guarded[kGuardedCapacity];
     int count = 0;
     for (;;) {
@@ -105,6 +110,18 @@ std::unique_ptr<FreezeGuardian> FreezeGuardian::Start(std::string procRoot)
         return nullptr;
     if (pid == 0)
         Guard(theirs.Get(), procRoot.c_str());
+    theirs.Reset();
+    Message ready;
+    ssize_t got = 0;
+    do {
+        got = ::recv(ours.Get(), &ready, sizeof ready, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got != static_cast<ssize_t>(sizeof ready) || ready.operation != kReady) {
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        return nullptr;
+    }
     return std::unique_ptr<FreezeGuardian>(new FreezeGuardian(std::move(ours), pid, std::move(procRoot)));
 }
 

@@ -19,7 +19,8 @@ namespace qb::linux_os {
 // starting it before any thread exists keeps its copy of the address space small. UI thread only.
 class FreezeGuardian {
 public:
-    // Forks the guardian; nullptr when it cannot be started.
+    // Forks the guardian and returns once it has dropped its capabilities and is listening; nullptr when
+    // it cannot be started.
     static std::unique_ptr<FreezeGuardian> Start(std::string procRoot = "/proc");
     // Closes this end: the guardian continues whatever is still held and exits; it is reaped here.
     ~FreezeGuardian();
