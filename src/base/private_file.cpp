@@ -76,6 +76,21 @@ bool EnsurePrivateFile(const QString& path)
     return (info.st_mode & (S_IRWXG | S_IRWXO)) == 0 || ::fchmod(fd.Get(), info.st_mode & S_IRWXU) == 0;
 }
 
+bool MakePrivateFolder(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    for (qsizetype end = name.indexOf('/', 1);; end = name.indexOf('/', end + 1)) {
+        const QByteArray part = end < 0 ? name : name.left(end);
+        // EEXIST, a folder or not, is settled by the stat below.
+        if (!part.isEmpty() && ::stat(part.constData(), &info) != 0)
+            ::mkdir(part.constData(), S_IRWXU);
+        if (end < 0)
+            break;
+    }
+    return ::stat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 int WritePrivateFile(const QString& path, QByteArrayView bytes)
 {
     const QByteArray target = QFile::encodeName(path);

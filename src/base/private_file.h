@@ -20,6 +20,11 @@ namespace qb {
 // regular file, or cannot be created. Any thread.
 [[nodiscard]] bool EnsurePrivateFile(const QString& path);
 
+// Makes the folder at `path` with the folders above it that are missing, each created for its owner
+// alone (0700); folders that exist are left as they are. True when `path` is a folder afterwards. Any
+// thread.
+bool MakePrivateFolder(const QString& path);
+
 // Replaces the file at `path` with `bytes`: written to a new 0600 file beside it, then renamed over it.
 // Returns 0, or the errno of the failure (ELOOP for a symbolic link at `path`, EISDIR for a folder,
 // EINVAL for anything else but a regular file), which leaves `path` as it was and no temporary file

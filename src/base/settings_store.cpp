@@ -208,7 +208,7 @@ bool SettingsStore::Sync()
 
 bool SettingsStore::SyncFile(File& file)
 {
-    QDir().mkpath(QFileInfo(file.path).absolutePath());
+    MakePrivateFolder(QFileInfo(file.path).absolutePath());
     // QSettings replaces the file keeping its mode, but creates a new one readable by everyone; rules
     // and visited hosts are the user's own. A link planted since the file was opened stops the write.
     if (!EnsurePrivateFile(file.path))

@@ -1,9 +1,9 @@
 #include "shell/program_folder.h"
 
+#include "base/private_file.h"
 #include "shell/shortcut.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -44,7 +44,7 @@ QString ProgramFolderFor(const QString& executableFolder, const QString& dataFol
     if (OwnFolder(executableFolder))
         return WithSlash(executableFolder);
     const QString own = WithSlash(dataFolder) + QLatin1StringView("Quillbrook/");
-    QDir().mkpath(own);
+    MakePrivateFolder(own);
     return own;
 }
 

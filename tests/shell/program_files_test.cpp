@@ -1,5 +1,6 @@
 // The program's own files: its folder, the embedded resources it writes out, and the help and vendor
 // links read from the installation settings.
+#include "base/private_file.h"
 #include "base/settings_store.h"
 #include "clip/splash_clip_data.h"
 #include "fakes/fake_host_lookup.h"
@@ -47,6 +48,20 @@ TEST(ProgramFolderTest, AnExecutableFolderOnlyTheUserCanWriteIsUsedOtherwiseTheP
         EXPECT_EQ(folder, home.DataHome() + "/Quillbrook/") << executableFolder.toStdString();
         EXPECT_TRUE(QFileInfo(folder).isDir());
     }
+    // Made for the user alone, the data home above it too when it was missing; folders that were there
+    // keep their modes.
+    const auto mode = [](const QString& path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0u;
+    };
+    EXPECT_EQ(mode(home.DataHome() + "/Quillbrook"), 0700u);
+    const QString nested = home.Path() + "/data2/a/b";
+    ASSERT_TRUE(QDir().mkdir(home.Path() + "/data2") &&
+                ::chmod(QFile::encodeName(home.Path() + "/data2").constData(), 0755) == 0);
+    EXPECT_EQ(ProgramFolderFor(QString(), nested), nested + "/Quillbrook/");
+    EXPECT_TRUE(mode(nested) == 0700u && mode(home.Path() + "/data2/a") == 0700u &&
+                mode(home.Path() + "/data2") == 0755u);
+    EXPECT_FALSE(MakePrivateFolder(home.Path() + "/not-a-folder"));
     EXPECT_EQ(ProgramFolder(), QCoreApplication::applicationDirPath() + "/"); // the test binary's, writable
 }
 
