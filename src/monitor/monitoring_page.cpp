@@ -188,7 +188,13 @@ void MonitoringPage::SetRows(const std::vector<MonitorRow>& rows)
             item = new QTreeWidgetItem;
             m_list->insertTopLevelItem(position, item);
         } else if (m_list->topLevelItem(position) != item) {
+            // Taken out, the current item would hand the selection to a neighbour.
+            const bool current = item == m_list->currentItem();
+            if (current)
+                m_list->setCurrentItem(nullptr);
             m_list->insertTopLevelItem(position, m_list->takeTopLevelItem(m_list->indexOfTopLevelItem(item)));
+            if (current)
+                m_list->setCurrentItem(item);
         }
         ShowRow(item, row, i);
     }

@@ -23,7 +23,11 @@ TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
         {1048575, "1023.99 KB"}, {1048576, "1 MB"},
         {1610612736, "1.5 GB"},  {5.0 * 1099511627776.0, "5120 GB"},
     };
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    // Put back however the test ends, so that no later test runs under a comma-decimal locale.
+    struct Restore {
+        std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+        ~Restore() { std::setlocale(LC_NUMERIC, saved.c_str()); }
+    } restore;
     // Qt hands the environment's locale to the C library: a comma-decimal one must change nothing shown.
     for (const char* locale : {"C", "de_DE.UTF-8"}) {
         if (!std::setlocale(LC_NUMERIC, locale))
@@ -33,7 +37,6 @@ TEST(TextFormatTest, FormatSizeCutsToTwoDecimalsAtPowersOf1024)
             EXPECT_EQ(FormatSize(bytes), text) << bytes << " " << locale;
         EXPECT_EQ(FileSizeText(123456789), "117.73 MB");
         EXPECT_EQ(FormatSize(0.00001), "1E-05 Bytes");
-        std::setlocale(LC_NUMERIC, saved.c_str());
     }
     EXPECT_EQ(TrimDecimals("1.2.3", 0), "1.");
 }

@@ -48,7 +48,7 @@ TEST(AppMinimizedTest, AfterTheSplashOnlyTheTrayIconIsShownInNamespace)
         << "the main window is shown";
     EXPECT_NE(test::Output(display + "--pid " + pid), "") << "no tray icon";
 
-    ::kill(static_cast<pid_t>(app.processId()), SIGTERM);
+    test::Signal(static_cast<pid_t>(app.processId()), SIGTERM);
     EXPECT_TRUE(app.waitForFinished(10000));
 }
 

@@ -107,7 +107,7 @@ TEST_P(AppSignalTest, ATerminationSignalReleasesFrozenProgramsInNamespace)
     const UniqueFd accepted(test::Accept(listener.Get()));
     ASSERT_TRUE(test::WaitUntil([&] { return test::ProcessState(client.processId()) == 'T'; }, 15s))
         << "not frozen";
-    ::kill(static_cast<pid_t>(app.processId()), GetParam());
+    ASSERT_TRUE(test::Signal(static_cast<pid_t>(app.processId()), GetParam()));
     ExpectReleased(client.processId(), "signal " + std::to_string(GetParam()));
     EXPECT_TRUE(app.waitForFinished(10000));
     EXPECT_TRUE(app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0) << "not an orderly exit";
@@ -147,7 +147,7 @@ TEST_F(AppReleaseTest, AGrabHolderIsFrozenOnlyOnceItLetsGoAndTheDisplaysEndConti
     grabber.write("go\n");
     ASSERT_TRUE(test::WaitUntil(frozen, 10s)) << "not frozen after the grab";
 
-    ::kill(session.ServerPid(), SIGKILL);
+    ASSERT_TRUE(test::Signal(session.ServerPid(), SIGKILL));
     ExpectReleased(grabber.processId(), "the X server was killed");
     EXPECT_TRUE(app.waitForFinished(10000)) << "the program outlives its display";
     grabber.kill();

@@ -82,7 +82,7 @@ TEST_F(FreezingIntegrationTest, ANewRunReleasesWhatACrashedRunOfThisBootLeftFroz
 {
     QB_REQUIRE_FRESH_NAMESPACE();
     ASSERT_TRUE(other->WaitForState('S', 10000));
-    ::kill(other->Pid(), SIGSTOP); // stopped by someone else
+    ASSERT_TRUE(test::Signal(other->Pid(), SIGSTOP)); // stopped by someone else
     const ProcessKey stopped = KeyOf(*other);
     // A record of another boot, and one whose start time is not that of the process under its pid.
     for (const auto& [boot, start] : {std::pair{std::string("another-boot"), stopped.startTime},
@@ -166,7 +166,7 @@ TEST_P(WayOutTest, AHeldProgramIsContinuedWithinOneSecondWhateverEndsTheFreezing
     if (way == WayOut::Exit)
         ASSERT_EQ(::write(command[1], "x", 1), 1);
     else
-        ::kill(firewall.Pid(), kSignalOf[static_cast<int>(way)]);
+        ASSERT_TRUE(test::Signal(firewall.Pid(), kSignalOf[static_cast<int>(way)]));
     ASSERT_TRUE(target->WaitForState('S', 10000)) << "left frozen";
     const auto took =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

@@ -148,7 +148,8 @@ TEST_F(FrmMainInNamespaceTest,
     prompt->ActionList()->setCurrentIndex(1); // "Allow program"
     prompt->Ok();
     EXPECT_TRUE(first->WaitForState('S', 10000) && second->WaitForState('S', 10000));
-    // Later polls still list both connections: neither process is frozen or asked about again.
+    // Later refreshes still list both connections: neither process is frozen or asked about again.
+    window->RefreshList();
     test::RunEvents(std::chrono::milliseconds(1000));
     EXPECT_TRUE(first->State() == 'S' && second->State() == 'S' && window->OpenPrompts() == 0);
     EXPECT_FALSE(PeerGone(accepted[0].Get()) || PeerGone(accepted[1].Get()));

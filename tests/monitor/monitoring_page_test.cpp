@@ -152,6 +152,9 @@ TEST_F(MonitoringPageTest, RowsShowBothColumnsWithTheSlotAsTagBelowTheTitleAndAn
               "changed7");
     EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(2)});
     EXPECT_EQ(pane.SelectedConnection().slot, 1); // the pane keeps its snapshot
+    page.SetRows({unknown, curl}); // the selected row moves up past another, and stays the one selected
+    EXPECT_EQ(List()->selectedItems(), QList<QTreeWidgetItem*>{Item(0)});
+    EXPECT_EQ(Item(0), itemOfUnknown);
     page.SetRows({curl});
     EXPECT_TRUE(List()->selectedItems().isEmpty());
 }

@@ -79,6 +79,11 @@ bool PollUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+bool Signal(pid_t pid, int signal)
+{
+    return pid > 0 && ::kill(pid, signal) == 0;
+}
+
 ChildProcess::ChildProcess(const std::function<void()>& body)
 {
     m_pid = ::fork();
@@ -100,7 +105,7 @@ void ChildProcess::Kill()
 {
     if (m_pid <= 0)
         return;
-    ::kill(m_pid, SIGKILL);
+    Signal(m_pid, SIGKILL);
     ::waitpid(m_pid, nullptr, 0);
     m_pid = -1;
 }

@@ -28,6 +28,10 @@ char ProcessState(long pid);
 // passed; returns the condition.
 bool PollUntil(const std::function<bool()>& condition, int timeoutMs);
 
+// Sends `signal` to the process `pid`; refuses 0 and negative pids, which would reach a process group or
+// every process there is (a failed fork, a reaped child, a QProcess not running).
+bool Signal(pid_t pid, int signal);
+
 // A forked child running `body`; killed with SIGKILL and reaped when the object goes away.
 class ChildProcess {
 public:
