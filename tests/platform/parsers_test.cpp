@@ -104,6 +104,9 @@ TEST(SocketCountersTest, TheDigestMovesWithOpensResetsSocketsAndDatagramsButNotW
         EXPECT_NE(CountersDigest(snmpText, snmp6Text, sockstatText, sockstat6), digest)
             << snmpText << sockstatText;
     EXPECT_EQ(CountersDigest("", snmp6, sockstat, sockstat6), std::nullopt);
+    EXPECT_EQ(
+        CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), snmp6 + "Udp6NoPorts 1\n", "", sockstat6),
+        std::nullopt); // IPv6 counters do not stand in for a missing sockstat
     EXPECT_TRUE(
         CountersDigest(snmp("200 15 2 0 0 3 1734", "230 231"), "", sockstat, "").has_value()); // no IPv6
 }

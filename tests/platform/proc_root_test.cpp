@@ -57,6 +57,11 @@ TEST_F(ProcRootTest, CachedOwnersServeUntilTheyExitOrTheirPidIsReusedAndUnownedI
     Started(10, 9999); // another process under pid 10: its owners are looked up again
     EXPECT_EQ(owners.Resolve({1001}), std::vector<uint32_t>{10});
     EXPECT_EQ(owners.ScanCount(), 4);
+    // A process folder that cannot be opened settles nothing: the socket is searched for again.
+    SocketOwnerMap late(root + "/later");
+    EXPECT_EQ(late.Resolve({1001}), std::vector<uint32_t>{0});
+    fs::create_directory_symlink(root, root + "/later");
+    EXPECT_EQ(late.Resolve({1001}), std::vector<uint32_t>{10});
 }
 
 TEST_F(ProcRootTest, ExecutablePathsLoseTheDeletedMarkAndStartTimesAreReadEvenFromOddCommandNames)

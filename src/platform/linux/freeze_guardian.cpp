@@ -108,8 +108,11 @@ std::unique_ptr<FreezeGuardian> FreezeGuardian::Start(std::string procRoot)
     const pid_t pid = ::fork();
     if (pid < 0)
         return nullptr;
-    if (pid == 0)
+    if (pid == 0) {
+        // Closed here too, not only by close_range: with this end open the guardian never sees its EOF.
+        ::close(ours.Get());
         Guard(theirs.Get(), procRoot.c_str());
+    }
     theirs.Reset();
     Message ready;
     ssize_t got = 0;

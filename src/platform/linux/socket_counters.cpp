@@ -104,13 +104,14 @@ std::optional<uint64_t> CountersDigest(std::string_view snmp, std::string_view s
         if (words.size() == 2)
             digest.Add(Number(words[1]));
     });
+    const int beforeSockstat = digest.Values();
     AddPairs(digest, sockstat, "TCP:", {"inuse", "tw"});
     AddPairs(digest, sockstat, "UDP:", {"inuse"});
-    const int sockstatValues = digest.Values();
+    const int sockstatValues = digest.Values() - beforeSockstat;
     AddPairs(digest, sockstat6, "TCP6:", {"inuse"});
     AddPairs(digest, sockstat6, "UDP6:", {"inuse"});
     // Without IPv6 the two IPv6 files are empty; the IPv4 counters must all be there.
-    if (ipv4 < 6 || sockstatValues - ipv4 < 3)
+    if (ipv4 < 6 || sockstatValues < 3)
         return std::nullopt;
     return digest.Hash();
 }

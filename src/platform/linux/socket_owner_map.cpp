@@ -89,14 +89,14 @@ void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes)
         if (entry.pid != 0)
             knownOwners.insert(entry.pid);
     }
-    for (const uint32_t inode : inodes)
-        m_entries[inode] = Entry{0};
-    std::unordered_set<uint32_t> wanted(inodes.begin(), inodes.end());
-
     UniqueFd root(::open(m_procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     DirPtr processes = root.Valid() ? OpenDirAt(root.Get(), ".") : nullptr;
     if (!processes)
-        return;
+        return; // out of descriptors, say: nothing is settled, the next fetch searches again
+    // Unowned unless a holder turns up below; such sockets are not searched for again.
+    for (const uint32_t inode : inodes)
+        m_entries[inode] = Entry{0};
+    std::unordered_set<uint32_t> wanted(inodes.begin(), inodes.end());
     // A new connection most often belongs to a program that already has one (a browser opening
     // another), else to one that has just started: look there first, then from the newest process
     // down, so the scan usually stops long before the end of /proc.
@@ -140,7 +140,8 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
         uint32_t inode = 0;
         if (!ParseNumber(link + sizeof kPrefix - 1, inode))
             continue;
-        // The first holder found wins: a socket shared after fork is usually still the parent's.
+        // The first holder found wins: for a socket shared after fork, a known owner, else the newest
+        // process holding it.
         if (wanted.erase(inode) != 0) {
             if (!std::exchange(timed, true))
                 startTime = ProcessStartTime(m_procRoot, pid);
