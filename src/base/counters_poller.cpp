@@ -4,7 +4,7 @@
 
 namespace qb {
 
-CountersPoller::CountersPoller(Read read, std::function<void()> moved, std::chrono::milliseconds interval,
+CountersPoller::CountersPoller(Read read, Moved moved, std::chrono::milliseconds interval,
                                std::chrono::milliseconds quiet)
     : m_read(std::move(read)), m_moved(std::move(moved)), m_interval(interval), m_quiet(quiet)
 {
@@ -60,11 +60,13 @@ void CountersPoller::Run()
         const auto now = Clock::now();
         if (now - next > m_interval)
             next = now; // asleep or starved: no burst of catching-up readings
-        if (first || again || !reading || reading != last || now - lastCall >= m_quiet) {
+        // Unreadable counters leave only fetching to tell; at the pace of a plain timer, not every reading.
+        const bool unreadableDue = !reading && now - lastCall >= kUnreadableEvery * m_interval;
+        if (first || again || reading != last || unreadableDue || now - lastCall >= m_quiet) {
             last = reading;
             first = false;
             lastCall = now;
-            m_moved();
+            m_moved(reading);
         }
         lock.lock();
     }

@@ -10,15 +10,18 @@
 
 namespace qb {
 
-// Reads a counter digest every `interval` on a thread of its own and calls `moved` there when the
-// reading differs from the last one, cannot be read, or `quiet` has passed since the last call, or
-// after Again(). The UI thread wakes only when there is something to look at: a Qt timer firing 20
-// times a second costs an idle program more than the readings themselves. `read` must be thread-safe.
+// Reads a counter digest every `interval` on a thread of its own and calls `moved` there with the reading
+// when it differs from the last one, when `quiet` has passed since the last call, after Again(), and
+// every kUnreadableEvery intervals while the counters cannot be read. The UI thread wakes only when there
+// is something to look at: a Qt timer firing 20 times a second costs an idle program more than the
+// readings themselves. `read` must be thread-safe.
 class CountersPoller {
 public:
     using Read = std::function<std::optional<uint64_t>()>;
+    using Moved = std::function<void(std::optional<uint64_t>)>;
+    static constexpr int kUnreadableEvery = 4;
 
-    CountersPoller(Read read, std::function<void()> moved, std::chrono::milliseconds interval,
+    CountersPoller(Read read, Moved moved, std::chrono::milliseconds interval,
                    std::chrono::milliseconds quiet);
     ~CountersPoller();
     CountersPoller(const CountersPoller&) = delete;
@@ -35,7 +38,7 @@ private:
     void Run();
 
     const Read m_read;
-    const std::function<void()> m_moved;
+    const Moved m_moved;
     const std::chrono::milliseconds m_interval;
     const std::chrono::milliseconds m_quiet;
     std::mutex m_mutex;

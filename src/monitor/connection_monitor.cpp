@@ -67,14 +67,21 @@ bool ConnectionMonitor::CheckForChanges()
 {
     if (!m_onlineFlag || IsUnloaded())
         return true;
+    // Read before the dump: whatever moves during it shows at the next check.
+    return CheckForChanges(m_table.CountersStamp());
+}
+
+bool ConnectionMonitor::CheckForChanges(std::optional<uint64_t> stamp)
+{
+    if (!m_onlineFlag || IsUnloaded())
+        return true;
     // During a refresh the fetch could not replace the snapshot; the check after it catches up.
     if (m_table.SnapshotInUse() || m_table.FetchInFlight())
         return false;
     const int64_t now = NowMs();
-    // Read before the dump: whatever moves during it shows at the next check.
-    const std::optional<uint64_t> stamp = m_table.CountersStamp();
     const bool listShown = !m_hooks.ListShown || m_hooks.ListShown();
-    if (stamp && stamp == m_lastStamp && m_lastFetchMs && (!listShown || now - *m_lastFetchMs < kFullFetchMs))
+    if (stamp && stamp == m_lastStamp && m_lastFetchMs &&
+        (!listShown || now - *m_lastFetchMs < kFullFetchMs - kFullFetchSlackMs))
         return true;
     m_lastStamp = stamp;
     m_lastFetchMs = now;

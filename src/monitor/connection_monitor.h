@@ -50,6 +50,9 @@ struct MonitorHooks {
 class ConnectionMonitor {
 public:
     static constexpr int64_t kFullFetchMs = 2000;
+    // A full fetch falls due this much early: the watch that wakes the check every kFullFetchMs keeps its
+    // own clock, and a check found a millisecond short would wait a whole period more.
+    static constexpr int64_t kFullFetchSlackMs = 50;
 
     ConnectionMonitor(TcpTable& table, OwnerResolver& resolver, ProcessSource& processes, MonitorHooks hooks);
 
@@ -69,7 +72,9 @@ public:
     // when the table
     // changed. The fetch may run off the UI thread (TcpTable::FetchTcpTableAsync). Does nothing while a
     // refresh holds the snapshot or a fetch is on its way, and returns false then: a later call catches up.
+    // Without `stamp` the counters are read here; with it, it is a reading just taken (nullopt: unreadable).
     bool CheckForChanges();
+    bool CheckForChanges(std::optional<uint64_t> stamp);
     // Fetches afresh and then rebuilds the list whether or not the table changed: what block-all
     // switching needs. Nothing while offline or once Unloaded.
     void RefreshNow();

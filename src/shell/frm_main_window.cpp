@@ -71,10 +71,15 @@ FrmMain::FrmMain(Platform& platform, SettingsStore& settings, QWidget* parent)
                              },
                              nullptr, [this] { return Showing(m_monitoring); }}),
       m_changes([this] { return m_table.CountersStamp(); },
-                [this] {
-                    // One wake-up waits at a time, however long the UI thread is busy.
+                [this](std::optional<uint64_t> reading) {
+                    {
+                        const std::lock_guard lock(m_changesMutex);
+                        m_changesReading = reading;
+                    }
+                    // One wake-up waits at a time, however long the UI thread is busy; it takes the latest
+                    // reading.
                     if (!m_changeCheckPosted.exchange(true))
-                        QMetaObject::invokeMethod(this, &FrmMain::CheckForChanges, Qt::QueuedConnection);
+                        QMetaObject::invokeMethod(this, &FrmMain::ChangesMoved, Qt::QueuedConnection);
                 },
                 kChangesInterval, std::chrono::milliseconds(ConnectionMonitor::kFullFetchMs))
 {
@@ -244,8 +249,20 @@ void FrmMain::LoadWindow()
 
 void FrmMain::CheckForChanges()
 {
-    m_changeCheckPosted = false;
     if (!m_monitor.CheckForChanges())
+        m_changes.Again();
+    ++m_changeChecks;
+}
+
+void FrmMain::ChangesMoved()
+{
+    m_changeCheckPosted = false;
+    std::optional<uint64_t> reading;
+    {
+        const std::lock_guard lock(m_changesMutex);
+        reading = m_changesReading;
+    }
+    if (!m_monitor.CheckForChanges(reading))
         m_changes.Again();
     ++m_changeChecks;
 }

@@ -21,6 +21,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 
 namespace qb {
 
@@ -126,6 +128,8 @@ private:
     void ShowPageWidget(QWidget* page, UserControl2* banner);
     void ShowStatusDisplay(const StatusDisplay& display);
     void ShowMessage(const QString& text);
+    // The check the counters' watch woke, with its reading.
+    void ChangesMoved();
     bool AskYesNo(const QString& question);
     // The page is on screen: shown, in a window that is shown and not minimised.
     bool Showing(const QWidget* page) const;
@@ -161,6 +165,8 @@ private:
     MonitoringPage* m_monitoring = nullptr;
     int m_changeChecks = 0;
     std::atomic<bool> m_changeCheckPosted = false;
+    std::mutex m_changesMutex;
+    std::optional<uint64_t> m_changesReading; // the watch's latest, for the check it woke
     CountersPoller m_changes;
     // Declared last so that open prompts go first and release their programs while all else still lives.
     std::unique_ptr<PromptList> m_prompts;

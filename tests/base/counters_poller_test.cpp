@@ -15,6 +15,14 @@ struct Counters {
     std::atomic<int64_t> value = 7; // negative: cannot be read
     std::atomic<int> reads = 0;
     std::atomic<int> calls = 0;
+    std::atomic<int64_t> passed = 0; // the reading of the last call, -1 for none
+    CountersPoller::Moved Moved()
+    {
+        return [this](std::optional<uint64_t> reading) {
+            passed = reading ? static_cast<int64_t>(*reading) : -1;
+            ++calls;
+        };
+    }
     CountersPoller::Read Read()
     {
         return [this]() -> std::optional<uint64_t> {
@@ -35,14 +43,14 @@ struct Counters {
 TEST(CountersPollerTest, CallsOnTheFirstReadingOnEveryChangeOnFailuresAndAfterAgainOnly)
 {
     Counters counters;
-    CountersPoller poller(
-        counters.Read(), [&] { ++counters.calls; }, milliseconds(1), milliseconds(600000));
+    CountersPoller poller(counters.Read(), counters.Moved(), milliseconds(1), milliseconds(600000));
     poller.Start();
     ASSERT_TRUE(test::PollUntil([&] { return counters.reads >= 5; }, 10000));
     EXPECT_EQ(counters.CallsSettled(), 1);
 
     counters.value = 8;
     EXPECT_TRUE(test::PollUntil([&] { return counters.calls == 2; }, 10000));
+    EXPECT_EQ(counters.passed, 8);
     counters.value = 7; // back to an earlier value: still a change
     EXPECT_TRUE(test::PollUntil([&] { return counters.calls == 3; }, 10000));
     EXPECT_EQ(counters.CallsSettled(), 3);
@@ -51,8 +59,9 @@ TEST(CountersPollerTest, CallsOnTheFirstReadingOnEveryChangeOnFailuresAndAfterAg
     EXPECT_TRUE(test::PollUntil([&] { return counters.calls == 4; }, 10000));
     EXPECT_EQ(counters.CallsSettled(), 4);
 
-    counters.value = -1; // each failed reading calls, not just the first
+    counters.value = -1; // unreadable: calls go on, not only the first
     EXPECT_TRUE(test::PollUntil([&] { return counters.calls >= 9; }, 10000));
+    EXPECT_EQ(counters.passed, -1);
 
     poller.Stop();
     EXPECT_FALSE(poller.Running());
@@ -67,8 +76,7 @@ TEST(CountersPollerTest, CallsOnTheFirstReadingOnEveryChangeOnFailuresAndAfterAg
 TEST(CountersPollerTest, QuietCountersStillCallOnceTheQuietTimeHasPassed)
 {
     Counters counters;
-    CountersPoller poller(
-        counters.Read(), [&] { ++counters.calls; }, milliseconds(1), milliseconds(20));
+    CountersPoller poller(counters.Read(), counters.Moved(), milliseconds(1), milliseconds(20));
     poller.Start();
     EXPECT_TRUE(test::PollUntil([&] { return counters.calls >= 3; }, 10000));
 }
