@@ -132,7 +132,7 @@ void PictureSurface::Line(float x1, float y1, float x2, float y2, uint32_t bgr)
         const int from = std::max(0, std::min(y == yEnd ? x : y, y == yEnd ? xEnd : yEnd));
         const int to =
             std::min((y == yEnd ? width : height) - 1, std::max(y == yEnd ? x : y, y == yEnd ? xEnd : yEnd));
-        if (y == yEnd && y >= 0 && y < height)
+        if (y == yEnd && y >= 0 && y < height && from <= to) // a point in the margin has no run
             std::fill(reinterpret_cast<QRgb*>(bits + y * stride) + from,
                       reinterpret_cast<QRgb*>(bits + y * stride) + to + 1, rgb);
         else if (y != yEnd && x >= 0 && x < width)

@@ -150,6 +150,11 @@ TEST_F(GraphTest, StartUpConfigurationDrawsABlackGridWithAGreenLineAlongTheBotto
     graph.SetGridVisible(false);
     graph.Draw();
     EXPECT_EQ(Count(kTeal), 0);
+    const QImage drawn = surface.Image(); // points in the margin beside the image draw nothing
+    const int right = drawn.width() + 1;
+    for (const int x : {-2, right})
+        surface.Line(static_cast<float>(x), 5, static_cast<float>(x), 5, 0xFFFFFF);
+    EXPECT_EQ(surface.Image(), drawn);
     auto* doomed = new PictureSurface; // drawing after the surface was destroyed does nothing
     graph.SetPictureBox(doomed);
     delete doomed;
