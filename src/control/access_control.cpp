@@ -130,11 +130,14 @@ void AccessControl::EndPending(const std::string& programPath, OnceAnswer answer
                          m_pendingOrder.end());
     for (const ProcessKey& process : ended.held)
         m_freezer.Release(process);
-    if (answer == OnceAnswer::None)
-        return;
-    for (const ProcessKey& process : ended.asked)
-        m_once[process.pid] = Once{process.startTime, programPath, answer};
-    if (answer == OnceAnswer::Block && RefreshList)
+    if (answer != OnceAnswer::None) {
+        for (const ProcessKey& process : ended.asked)
+            m_once[process.pid] = Once{process.startTime, programPath, answer};
+    }
+    // Blocked once or for good, the program's other connections go now, not when the counters next move.
+    const int16_t slot = m_rules.CheckProgramID(QString::fromStdString(programPath));
+    const bool blocked = answer == OnceAnswer::Block || (slot >= 0 && m_rules.Rule(slot).Blocked);
+    if (blocked && RefreshList)
         RefreshList();
 }
 

@@ -65,8 +65,12 @@ TEST_P(OkChoiceTest, OkActsOnTheConnectionAndTheStoreThenReloadsReleasesAndClose
 {
     const OkCase& c = GetParam();
     answer = c.answer;
+    int refreshes = 0;
+    access.RefreshList = [&] { ++refreshes; };
     QPointer<frmAttempt> prompt = Curl();
     Choose(prompt, c.position);
+    // Blocked once or for good: the program's other connections are looked at again at once.
+    EXPECT_EQ(refreshes, c.position <= 0 || c.position == 2 ? 1 : 0); // no choice blocks once
 
     EXPECT_EQ(source.deleted, c.closesConnection ? std::vector{curlConnection} : std::vector<TcpEndpoints>{});
     EXPECT_EQ(OnDisk("Status1"), c.storedStatus.value_or("<absent>"));
