@@ -16,16 +16,18 @@ constexpr double kTicksPerSecond = 10.0;
 constexpr double kGraphLift = 5.0;
 
 // The same separators whatever the user's locale: "1,234.50" everywhere, as every other number shows.
-QLocale PageLocale(bool grouped)
+// Made once: the meter formats a dozen numbers on every tick.
+const QLocale& PageLocale(bool grouped)
 {
-    QLocale locale = QLocale::c();
-    QLocale::NumberOptions options = locale.numberOptions();
-    if (grouped)
-        options &= ~QLocale::NumberOptions(QLocale::OmitGroupSeparator);
-    else
-        options |= QLocale::OmitGroupSeparator;
-    locale.setNumberOptions(options);
-    return locale;
+    const auto make = [](bool grouping) {
+        QLocale locale = QLocale::c();
+        QLocale::NumberOptions options = locale.numberOptions();
+        options.setFlag(QLocale::OmitGroupSeparator, !grouping);
+        locale.setNumberOptions(options);
+        return locale;
+    };
+    static const QLocale plain = make(false), grouping = make(true);
+    return grouped ? grouping : plain;
 }
 
 // Rounds half away from zero, as the page's patterns do; a result of zero never shows a minus sign.
@@ -205,7 +207,7 @@ TransferMeter::TickResult TransferMeter::MeterTick()
         m_prevReceived = received;
         m_prevSent = sent;
         m_prevTime = now;
-        // Traffic is back: the connection list must be watched again, or nothing is ever blocked.
+        // Traffic is back: the online check runs again.
         if (m_timer1Stopped && (amountReceived > 0 || amountSent > 0)) {
             m_timer1Stopped = false;
             if (m_hooks.StartTimer1)
