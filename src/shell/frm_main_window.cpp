@@ -384,7 +384,10 @@ bool FrmMain::AskYesNo(const QString& question)
 
 void FrmMain::CatchUp()
 {
-    if (Showing(m_dataTransfer) && tmrUpdate.isActive())
+    // Only the slow off-screen wait is cut short: a tick moments after an on-screen one would measure its
+    // rates over a few milliseconds.
+    if (Showing(m_dataTransfer) && tmrUpdate.isActive() &&
+        tmrUpdate.intervalAsDuration() == kMeterIntervalOffScreen)
         tmrUpdate.start(0);
 }
 

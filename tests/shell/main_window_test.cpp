@@ -70,6 +70,16 @@ TEST_F(FrmMainTest, EachNavigationEntryShowsExactlyItsPageAndChoosingApplication
     EXPECT_EQ(rules(), before); // not reloaded by the add
     emit window->Navigation()->FirewallEntry(3);
     EXPECT_EQ(rules(), before + 1);
+
+    // Back on the Data transfer page the meter catches up at once after its slow off-screen wait, but
+    // never ticks again moments after an on-screen tick.
+    window->show();
+    for (const int away : {1, 2}) {
+        window->ShowPage(away);
+        window->MeterTick();
+        window->ShowPage(1);
+        EXPECT_EQ(window->tmrUpdate.interval(), away == 1 ? 100 : 0) << away;
+    }
 }
 
 TEST_F(FrmMainTest, ARefreshListsConnectionsSetsTheTipAndPromptsForAnUnknownProgram)
