@@ -14,6 +14,8 @@ LinuxConnectivity::LinuxConnectivity(GetEnv getEnv, std::string configHome)
     : m_getEnv(std::move(getEnv)), m_configHome(std::move(configHome)),
       m_announcements(OpenAnnouncements(RTMGRP_LINK | RTMGRP_IPV4_IFADDR | RTMGRP_IPV6_IFADDR))
 {
+    // Opened with the announcements, so that both speak of the namespace this object was made in.
+    m_socket = NetlinkSocket::Open(NETLINK_ROUTE);
 }
 
 ConnectedState LinuxConnectivity::Query()

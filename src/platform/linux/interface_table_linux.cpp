@@ -84,6 +84,8 @@ LinuxInterfaceTable::LinuxInterfaceTable(std::string procRoot, std::string sysRo
     : m_procRoot(std::move(procRoot)), m_sysRoot(std::move(sysRoot)),
       m_announcements(OpenAnnouncements(RTMGRP_LINK))
 {
+    // Opened with the announcements, so that both speak of the namespace this object was made in.
+    m_socket = NetlinkSocket::Open(NETLINK_ROUTE);
 }
 
 InterfaceTable LinuxInterfaceTable::Fetch()
