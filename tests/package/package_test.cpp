@@ -41,7 +41,7 @@ protected:
         s_folder = new QTemporaryDir;
         const Outcome cpack = Execute(
             "cpack", {"-G", "DEB", "--config", QB_BUILD_DIR "/CPackConfig.cmake", "-B", s_folder->path()},
-            600000);
+            240000);
         s_cpackOutput = cpack.out + cpack.err;
         const QStringList debs = QDir(s_folder->path()).entryList({"quillbrook_*.deb"}, QDir::Files);
         if (cpack.exitCode == 0 && debs.size() == 1)
@@ -63,7 +63,8 @@ QTemporaryDir* PackageTest::s_folder = nullptr;
 QString PackageTest::s_deb;
 QString PackageTest::s_cpackOutput;
 
-TEST_F(PackageTest, ThePackageHoldsTheProgramItsDesktopEntryIconsHelpManualAndCopyright)
+// One test: each test runs in a process of its own, and each would make the package anew.
+TEST_F(PackageTest, ThePackageHoldsItsFilesGivesAndTakesTheCapabilityAndItsProgramAnswersItsCommandLine)
 {
     EXPECT_TRUE(
         QFileInfo(s_deb).fileName().contains(QRegularExpression(R"(^quillbrook_[0-9.]+_[a-z0-9]+\.deb$)")));
@@ -80,10 +81,7 @@ TEST_F(PackageTest, ThePackageHoldsTheProgramItsDesktopEntryIconsHelpManualAndCo
     const QString depends = Execute("dpkg-deb", {"-f", s_deb, "Depends"}).out;
     for (const char* library : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libcap2-bin"})
         EXPECT_TRUE(depends.contains(QLatin1StringView(library))) << library << ": " << depends.toStdString();
-}
 
-TEST_F(PackageTest, TheMaintainerScriptsGiveAndTakeTheCapability)
-{
     QTemporaryDir control;
     ASSERT_EQ(Execute("dpkg-deb", {"-e", s_deb, control.path()}).exitCode, 0);
     const auto text = [&](const char* name) {
@@ -93,10 +91,7 @@ TEST_F(PackageTest, TheMaintainerScriptsGiveAndTakeTheCapability)
     EXPECT_TRUE(text("postinst").contains("setcap cap_net_admin+ep /usr/bin/quillbrook"));
     EXPECT_TRUE(text("prerm").contains("setcap -r /usr/bin/quillbrook"));
     EXPECT_TRUE(QFileInfo(control.filePath("postinst")).isExecutable());
-}
 
-TEST_F(PackageTest, ThePackagedProgramAnswersItsCommandLineAndItsDesktopEntryValidates)
-{
     QTemporaryDir root;
     ASSERT_EQ(Execute("dpkg-deb", {"-x", s_deb, root.path()}).exitCode, 0);
     const QString program = root.filePath("usr/bin/quillbrook");
@@ -115,20 +110,17 @@ TEST_F(PackageTest, ThePackagedProgramAnswersItsCommandLineAndItsDesktopEntryVal
         EXPECT_TRUE(refused.err.contains("--help")) << refused.err.toStdString();
     }
 
-    if (!Installed("desktop-file-validate"))
-        GTEST_SKIP() << "desktop-file-validate is not installed";
-    const Outcome validate =
-        Execute("desktop-file-validate", {root.filePath("usr/share/applications/quillbrook.desktop")});
-    EXPECT_EQ(validate.exitCode, 0) << validate.out.toStdString();
-}
-
-TEST_F(PackageTest, LintianFindsNoErrors)
-{
-    if (!Installed("lintian"))
-        GTEST_SKIP() << "lintian is not installed";
-    const Outcome lintian = Execute("lintian", {"--no-tag-display-limit", s_deb}, 600000);
-    EXPECT_FALSE(lintian.out.contains(QRegularExpression("^E: ", QRegularExpression::MultilineOption)))
-        << lintian.out.toStdString();
+    // The validators are optional here; the test command installs desktop-file-validate.
+    if (Installed("desktop-file-validate")) {
+        const Outcome validate =
+            Execute("desktop-file-validate", {root.filePath("usr/share/applications/quillbrook.desktop")});
+        EXPECT_EQ(validate.exitCode, 0) << validate.out.toStdString();
+    }
+    if (Installed("lintian")) {
+        const Outcome lintian = Execute("lintian", {"--no-tag-display-limit", s_deb}, 240000);
+        EXPECT_FALSE(lintian.out.contains(QRegularExpression("^E: ", QRegularExpression::MultilineOption)))
+            << lintian.out.toStdString();
+    }
 }
 
 } // namespace
