@@ -1,4 +1,5 @@
 #include "bench_world.h"
+#include "integration/loopback.h"
 
 #include "control/rule_store.h"
 
@@ -53,29 +54,7 @@ double SsMs(const char* arguments)
             Fail("ss");
         times.push_back(Ms(Clock::now() - start));
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-int ListenOnLoopback(uint16_t& port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 4096) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        Fail("listen");
-    port = ntohs(address.sin_port);
-    return fd;
-}
-
-int ConnectToLoopback(uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        Fail("connect");
-    return fd;
+    return Median(times);
 }
 
 // A child holding `count` loopback connections, both ends. It reports on `report` (a pipe) the monotonic
@@ -87,11 +66,11 @@ std::unique_ptr<qb::test::ChildProcess> HoldConnections(int count, int report)
         Fail("pipe");
     auto child = std::make_unique<qb::test::ChildProcess>([&] {
         uint16_t port = 0;
-        const int listener = ListenOnLoopback(port);
+        const int listener = test::Listen(port);
         const int events = ::epoll_create1(0);
         std::vector<int> clients;
         for (int i = 0; i < count; ++i) {
-            const int client = clients.emplace_back(ConnectToLoopback(port));
+            const int client = clients.emplace_back(test::Connect(port));
             const int server = ::accept(listener, nullptr, nullptr);
             epoll_event interest{EPOLLRDHUP | EPOLLHUP | EPOLLERR, {.u64 = static_cast<uint64_t>(i)}};
             if (server < 0 || ::epoll_ctl(events, EPOLL_CTL_ADD, client, &interest) != 0)

@@ -27,8 +27,6 @@ int64_t MonotonicNs();
 [[noreturn]] void Fail(const char* what);
 // `ss` with its output discarded: the median of 9 runs, in ms.
 double SsMs(const char* arguments);
-int ListenOnLoopback(uint16_t& port);
-int ConnectToLoopback(uint16_t port);
 // A child holding `count` loopback connections, both ends. It reports on `report` (a pipe) the monotonic
 // time at which the last of them was reset or closed, then waits.
 std::unique_ptr<test::ChildProcess> HoldConnections(int count, int report);

@@ -23,6 +23,7 @@
 #include "bench_world.h"
 #include "control/prompt_list_window.h"
 #include "controls/user_control6.h"
+#include "integration/loopback.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -108,7 +109,7 @@ int BlockAll(int connections, int processes)
 int Detect(int trials)
 {
     uint16_t port = 0;
-    const int listener = ListenOnLoopback(port);
+    const int listener = qb::test::Listen(port);
     World world;
     const double ss = SsMs("-tn");
     std::atomic<pid_t> bash{0};

@@ -3,6 +3,7 @@
 // processes inside a private network namespace. `ss -tn` lists the TCP sockets without owners, `ss -tunp`
 // the TCP and connected UDP sockets with owners, as the fetch does.
 // Run as root: bench_tcp_fetch [tcp connections=2000] [udp sockets=200] [processes=50]
+#include "integration/loopback.h"
 #include "platform/linux/tcp_table_linux.h"
 #include "support/net_namespace.h"
 
@@ -57,47 +58,9 @@ void RunQuietly(const char* program, const char* argument)
     }
 }
 
-// A loopback address of either family with the given port (host order).
-struct Loopback {
-    sockaddr_in6 address{};
-    socklen_t length = 0;
-    Loopback(bool v6, uint16_t port)
-    {
-        if (v6) {
-            address.sin6_family = AF_INET6;
-            address.sin6_addr = in6addr_loopback;
-            address.sin6_port = htons(port);
-            length = sizeof(sockaddr_in6);
-        } else {
-            auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-            v4->sin_family = AF_INET;
-            v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            v4->sin_port = htons(port);
-            length = sizeof(sockaddr_in);
-        }
-    }
-    sockaddr* Get() { return reinterpret_cast<sockaddr*>(&address); }
-};
-
-// A bound socket of `type` on the loopback address of either family; returns the fd, fills the port.
-int Bound(bool v6, int type, uint16_t& port)
+qb::test::Via Family(bool v6)
 {
-    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, type, 0);
-    Loopback at(v6, 0);
-    if (fd < 0 || ::bind(fd, at.Get(), at.length) != 0 || (type == SOCK_STREAM && ::listen(fd, 4096) != 0) ||
-        ::getsockname(fd, at.Get(), &at.length) != 0) {
-        std::perror("bind");
-        std::exit(1);
-    }
-    port = ntohs(at.address.sin6_port); // where sin_port is too
-    return fd;
-}
-
-int ConnectTo(bool v6, int type, uint16_t port)
-{
-    const int fd = ::socket(v6 ? AF_INET6 : AF_INET, type, 0);
-    Loopback to(v6, port);
-    return fd >= 0 && ::connect(fd, to.Get(), to.length) == 0 ? fd : -1;
+    return v6 ? qb::test::Via::IPv6 : qb::test::Via::IPv4;
 }
 
 } // namespace
@@ -121,8 +84,10 @@ int main(int argc, char** argv)
 
     uint16_t tcpPort[2] = {};
     uint16_t udpPort[2] = {};
-    const int listeners[2] = {Bound(false, SOCK_STREAM, tcpPort[0]), Bound(true, SOCK_STREAM, tcpPort[1])};
-    const int receivers[2] = {Bound(false, SOCK_DGRAM, udpPort[0]), Bound(true, SOCK_DGRAM, udpPort[1])};
+    using qb::test::Listen;
+    const int listeners[2] = {Listen(tcpPort[0], Family(false)), Listen(tcpPort[1], Family(true))};
+    const int receivers[2] = {Listen(udpPort[0], Family(false), SOCK_DGRAM),
+                              Listen(udpPort[1], Family(true), SOCK_DGRAM)};
 
     const int tcpPerFamily = connections / processes / 2;
     const int udpPerFamily = udpSockets / processes / 2;
@@ -134,14 +99,10 @@ int main(int argc, char** argv)
             return 1;
         children.push_back(std::make_unique<qb::test::ChildProcess>([&] {
             for (const bool v6 : {false, true}) {
-                for (int i = 0; i < tcpPerFamily; ++i) {
-                    if (ConnectTo(v6, SOCK_STREAM, tcpPort[v6]) < 0)
-                        ::_exit(1);
-                }
-                for (int i = 0; i < udpPerFamily; ++i) {
-                    if (ConnectTo(v6, SOCK_DGRAM, udpPort[v6]) < 0)
-                        ::_exit(1);
-                }
+                for (int i = 0; i < tcpPerFamily; ++i)
+                    qb::test::Connect(tcpPort[v6], nullptr, Family(v6));
+                for (int i = 0; i < udpPerFamily; ++i)
+                    qb::test::Connect(udpPort[v6], nullptr, Family(v6), SOCK_DGRAM);
             }
             (void)!::write(ready[1], "x", 1);
             for (;;)
@@ -180,10 +141,7 @@ int main(int argc, char** argv)
     std::vector<double> churnTimes;
     for (int i = 0; i < 16; ++i) {
         const bool v6 = i % 2 != 0;
-        const int fd = ConnectTo(v6, SOCK_STREAM, tcpPort[v6]);
-        if (fd < 0)
-            return 1;
-        extra.push_back(fd);
+        extra.push_back(qb::test::Connect(tcpPort[v6], nullptr, Family(v6)));
         extra.push_back(::accept(listeners[v6], nullptr, nullptr));
         const auto start = Clock::now();
         (void)warmTable.Fetch();
