@@ -11,13 +11,23 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string_view>
 
 namespace qb::linux_os {
+
+std::optional<uint32_t> ParseId(const char* name) noexcept
+{
+    const char* end = name + std::strlen(name);
+    uint32_t id = 0;
+    const auto [ptr, ec] = std::from_chars(name, end, id);
+    return ec == std::errc() && ptr == end && ptr != name ? std::optional(id) : std::nullopt;
+}
 namespace {
 
 std::string ReadFile(const std::string& path)

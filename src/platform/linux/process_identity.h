@@ -9,6 +9,8 @@
 
 namespace qb::linux_os {
 
+// A pid, thread id or socket inode as /proc writes it: digits alone; nullopt for anything else.
+std::optional<uint32_t> ParseId(const char* name) noexcept;
 // Field 22 of /proc/<pid>/stat (start time in clock ticks since boot); nullopt when unreadable.
 std::optional<uint64_t> ProcessStartTime(const std::string& procRoot, uint32_t pid);
 // The same field read without allocating, for a signal handler or a freshly forked child.

@@ -1,12 +1,11 @@
 #include "platform/linux/process_source_linux.h"
 
-#include "platform/linux/thread_control_linux.h"
+#include "platform/linux/process_identity.h"
 
 #include <dirent.h>
 #include <limits.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstring>
 #include <memory>
 
@@ -21,12 +20,8 @@ std::optional<std::vector<uint32_t>> LinuxProcessSource::ListProcesses()
         return std::nullopt;
     std::vector<uint32_t> pids;
     while (const dirent* entry = ::readdir(dir.get())) {
-        const char* name = entry->d_name;
-        const char* end = name + std::strlen(name);
-        uint32_t pid = 0;
-        const auto [ptr, ec] = std::from_chars(name, end, pid);
-        if (ec == std::errc() && ptr == end && ptr != name)
-            pids.push_back(pid);
+        if (const std::optional<uint32_t> pid = ParseId(entry->d_name))
+            pids.push_back(*pid);
     }
     return pids;
 }

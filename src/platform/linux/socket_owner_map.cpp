@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -36,13 +35,6 @@ DirPtr OpenDirAt(int parent, const char* name)
     if (dir == nullptr)
         ::close(fd);
     return DirPtr(dir);
-}
-
-bool ParseNumber(const char* text, uint32_t& value)
-{
-    const char* end = text + std::strlen(text);
-    const auto [ptr, ec] = std::from_chars(text, end, value);
-    return ec == std::errc() && ptr == end && ptr != text;
 }
 
 } // namespace
@@ -106,9 +98,9 @@ void SocketOwnerMap::Scan(const std::vector<uint32_t>& inodes)
     }
     std::vector<uint32_t> others;
     while (const dirent* process = ::readdir(processes.get())) {
-        uint32_t pid = 0;
-        if (ParseNumber(process->d_name, pid) && knownOwners.count(pid) == 0)
-            others.push_back(pid);
+        const std::optional<uint32_t> pid = ParseId(process->d_name);
+        if (pid && knownOwners.count(*pid) == 0)
+            others.push_back(*pid);
     }
     std::sort(others.begin(), others.end(), std::greater<>());
     for (const uint32_t pid : others) {
@@ -137,16 +129,16 @@ bool SocketOwnerMap::ScanProcess(int rootFd, uint32_t pid, std::unordered_set<ui
             std::memcmp(link, kPrefix, sizeof kPrefix - 1) != 0)
             continue;
         link[length - 1] = '\0'; // the closing ']'
-        uint32_t inode = 0;
-        if (!ParseNumber(link + sizeof kPrefix - 1, inode))
+        const std::optional<uint32_t> inode = ParseId(link + sizeof kPrefix - 1);
+        if (!inode)
             continue;
         // The first holder found wins: for a socket shared after fork, a known owner, else the newest
         // process holding it.
-        if (wanted.erase(inode) != 0) {
+        if (wanted.erase(*inode) != 0) {
             if (!std::exchange(timed, true))
                 startTime = ProcessStartTime(m_procRoot, pid);
-            m_entries[inode].pid = pid;
-            m_entries[inode].startTime = startTime;
+            m_entries[*inode].pid = pid;
+            m_entries[*inode].startTime = startTime;
             if (wanted.empty())
                 return true;
         }

@@ -13,7 +13,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,13 +21,6 @@ namespace qb::linux_os {
 namespace {
 
 using DirPtr = std::unique_ptr<DIR, int (*)(DIR*)>;
-
-bool ParseNumber(const char* text, uint32_t& value)
-{
-    const char* end = text + std::strlen(text);
-    const auto [ptr, ec] = std::from_chars(text, end, value);
-    return ec == std::errc() && ptr == end && ptr != text;
-}
 
 // A pidfd for `process`, open only while the pid still names the process with that start time: once
 // open it can never reach a newer process under the same pid.
@@ -72,9 +64,8 @@ std::optional<std::vector<ThreadEntry>> LinuxThreadControl::ListThreads(uint32_t
         return std::nullopt;
     std::vector<ThreadEntry> threads;
     while (const dirent* entry = ::readdir(dir.get())) {
-        uint32_t tid = 0;
-        if (ParseNumber(entry->d_name, tid))
-            threads.push_back({tid, processId});
+        if (const std::optional<uint32_t> tid = ParseId(entry->d_name))
+            threads.push_back({*tid, processId});
     }
     if (threads.empty())
         return std::nullopt;
@@ -114,9 +105,9 @@ std::optional<ProcessKey> LinuxThreadControl::HolderOf(const TcpEndpoints& conne
         const dirent* entry = ::readdir(processes.get());
         if (entry == nullptr)
             break;
-        uint32_t candidate = 0;
-        if (ParseNumber(entry->d_name, candidate) && candidate != pid) {
-            if (auto found = holder(candidate))
+        const std::optional<uint32_t> candidate = ParseId(entry->d_name);
+        if (candidate && *candidate != pid) {
+            if (auto found = holder(*candidate))
                 return found;
         }
     }
