@@ -79,6 +79,7 @@ void TcpTable::ConvertTcpTable()
     m_converting = true;
     ReadGuard guard(*this);
     std::vector<TcpEndpoints> blocked;
+    const bool blockAll = BlockAll && BlockAll();
     const uint32_t rows = m_snapshot.RowCount();
     for (uint32_t i = 0; i < rows; ++i) {
         const TcpRow& row = m_snapshot.Row(i);
@@ -101,7 +102,7 @@ void TcpTable::ConvertTcpTable()
         }
         // Block-all reaches every connection of the snapshot, those beyond the last slot too; a listener
         // is never deleted, so it is not even asked about.
-        if (!endpointless && row.state != kListening && BlockAll && BlockAll())
+        if (blockAll && !endpointless && row.state != kListening)
             blocked.push_back(ends);
     }
     m_converting = false;

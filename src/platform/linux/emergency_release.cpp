@@ -18,7 +18,8 @@ constexpr std::array<int, 5> kFatalSignals{SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIG
 // are safe to read in a signal handler.
 std::array<std::atomic<int>, EmergencyRelease::kCapacity> g_slots{};
 std::array<struct sigaction, kFatalSignals.size()> g_previous{};
-// A stack overflow leaves no stack for the handler: it runs on one of its own.
+// A stack overflow leaves no stack for the handler: on the thread that installs it (the UI thread) it runs
+// on one of its own; an overflow on another thread is left to the guardian.
 alignas(16) char g_alternateStack[64 * 1024];
 
 extern "C" void OnFatalSignal(int signalNumber)
